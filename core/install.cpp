@@ -1,0 +1,139 @@
+#include "core/install.h"
+
+#include "core/file_system.h"
+#include "core/path_rules.h"
+#include "core/plugin_list.h"
+
+namespace varnholt {
+
+void FillDestinationFolders(InstallerState& state) {
+    state.PluginFolder = "cstrike\\addons\\amxmodx\\plugins\\";
+    state.ModelFolder = "cstrike\\models\\";
+    state.EffectFolder = "cstrike\\sprites\\";
+    state.MapFolder = "cstrike\\maps\\";
+}
+
+bool InstallReport::allSucceeded() const {
+    for (const RowReport& row : rows) {
+        if (!row.placed()) return false;
+    }
+    return !plugin || plugin->outcome == RegisterOutcome::Registered;
+}
+
+namespace {
+
+struct RowFields {
+    std::string* folder;
+    std::string* fileName;
+};
+
+RowFields FieldsOf(InstallerState& state, SelectionKind row) {
+    switch (row) {
+        case SelectionKind::Model: return {&state.ModelFolder, &state.ModelFileName};
+        case SelectionKind::Effect: return {&state.EffectFolder, &state.EffectFileName};
+        case SelectionKind::Map: return {&state.MapFolder, &state.MapFileName};
+        case SelectionKind::Plugin:
+        case SelectionKind::Game: break;
+    }
+    return {&state.PluginFolder, &state.PluginFileName};
+}
+
+RegisterReport ListFailure(const FileResult& result) {
+    switch (result.error) {
+        case FileError::NotFound:
+        case FileError::PathNotFound: return {RegisterOutcome::ListMissing, {}};
+        case FileError::AccessDenied: return {RegisterOutcome::ListAccessDenied, {}};
+        case FileError::SharingViolation: return {RegisterOutcome::ListInUse, {}};
+        default: return {RegisterOutcome::Failed, result.systemText};
+    }
+}
+
+PlaceOutcome CopyFailure(const FileResult& result) {
+    switch (result.error) {
+        case FileError::AccessDenied: return PlaceOutcome::AccessDenied;
+        case FileError::SharingViolation: return PlaceOutcome::InUse;
+        case FileError::DiskFull: return PlaceOutcome::DiskFull;
+        case FileError::NotFound: return PlaceOutcome::SourceMissing;
+        case FileError::PathNotFound: return PlaceOutcome::DestinationFolderMissing;
+        default: return PlaceOutcome::Failed;
+    }
+}
+
+}  // namespace
+
+InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, FileSystem& files) {
+    InstallReport report;
+    for (std::size_t i = 0; i < kAddOnRows.size(); ++i) {
+        const SelectionKind row = kAddOnRows[i];
+        const AddOnRow& input = rows[i];
+        if (!IsAccepted(input.markCaption)) continue;
+        const RowFields fields = FieldsOf(state, row);
+        *fields.fileName = FileNameOf(input.path);
+        // The plugin is registered before its file is copied.
+        if (row == SelectionKind::Plugin) {
+            report.plugin = RegisterPlugin(state, *fields.fileName, files);
+        }
+        RowReport placed = PlaceFile(state, input.path, *fields.folder, *fields.fileName, files);
+        placed.row = row;
+        report.rows.push_back(std::move(placed));
+    }
+    return report;
+}
+
+RegisterReport RegisterPlugin(InstallerState& state, const std::string& fileName,
+                              FileSystem& files) {
+    const std::optional<std::string> name = files.ToAnsi(fileName);
+    OpenResult opened = files.OpenExisting(state.GameRoot + std::string(kPluginListPath));
+    std::optional<std::string> content;
+    if (opened.file) content = opened.file->ReadAll();
+    const std::string old = content.value_or("");
+    const ListAppend append = ComposeListAppend(old, name.value_or(fileName));
+    state.PluginListText = old.substr(0, append.offset) + append.bytes;
+
+    if (!opened.file) return ListFailure(opened.result);
+    if (!content) return {RegisterOutcome::ListUnreadable, {}};
+    // A name the list's code page cannot hold would reach AMX Mod X garbled: leave it out.
+    if (!name) return {RegisterOutcome::NameNotRepresentable, {}};
+    const FileResult written = opened.file->WriteAt(append.offset, append.bytes);
+    if (!written.ok()) return ListFailure(written);
+    return {RegisterOutcome::Registered, {}};
+}
+
+RowReport PlaceFile(InstallerState& state, const std::string& source, const std::string& folder,
+                    const std::string& fileName, FileSystem& files) {
+    state.DestinationFolder = state.GameRoot + folder;
+    RowReport report;
+    report.fileName = fileName;
+    report.destination = state.DestinationFolder + fileName;
+
+    // Deleting the destination first would remove the only copy when the user picked the
+    // file inside the game's own folder; the identity test catches every spelling of it.
+    if (files.SameFile(source, report.destination)) {
+        report.outcome = PlaceOutcome::AlreadyInPlace;
+        return report;
+    }
+    if (!files.Exists(source)) {
+        report.outcome = PlaceOutcome::SourceMissing;
+        return report;
+    }
+    if (files.IsFolder(source)) {
+        report.outcome = PlaceOutcome::SourceIsFolder;
+        return report;
+    }
+    if (!files.IsFolder(state.DestinationFolder)) {
+        report.outcome = PlaceOutcome::DestinationFolderMissing;
+        return report;
+    }
+    if (files.IsFolder(report.destination)) {
+        report.outcome = PlaceOutcome::FolderInTheWay;
+        return report;
+    }
+    const FileResult copied = files.CopyReplacing(source, report.destination);
+    if (!copied.ok()) {
+        report.outcome = CopyFailure(copied);
+        report.systemText = copied.systemText;
+    }
+    return report;
+}
+
+}  // namespace varnholt

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varnholt {
+
+// The program's texts are UTF-8; Win32 speaks UTF-16. These are the only crossings.
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+// `utf8` in the system's ANSI code page, or nothing when that code page cannot hold every
+// character of it exactly.
+std::optional<std::string> ToAnsiCodePage(std::string_view utf8);
+
+// The system's own description of an error code, UTF-8, without a trailing line break.
+std::string SystemErrorText(unsigned long code);
+
+}  // namespace varnholt

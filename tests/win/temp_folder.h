@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnholt::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the
+// end. Paths are UTF-8 and end without a backslash.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // `relative` joined to the folder with a backslash.
+    std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
+
+private:
+    std::string path_;
+};
+
+void MakeFolders(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadBytes(const std::string& path);
+void SetReadOnly(const std::string& path, bool readOnly);
+// Names in a folder, "." and ".." left out, sorted.
+std::vector<std::string> ListFolder(const std::string& path);
+std::string CurrentFolder();
+void SetCurrentFolder(const std::string& path);
+
+// Restores the current folder on scope exit.
+class CurrentFolderGuard {
+public:
+    CurrentFolderGuard() : saved_(CurrentFolder()) {}
+    ~CurrentFolderGuard() { SetCurrentFolder(saved_); }
+
+private:
+    std::string saved_;
+};
+
+}  // namespace varnholt::testing
