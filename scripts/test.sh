@@ -21,7 +21,6 @@ echo "== Windows tests under Wine"
 # side runs without the capability that overrides file permissions.
 wine_tests=("$root/scripts/wine-tests.sh" "$root/build/win64")
 if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
-    wineserver -k >/dev/null 2>&1 || true
     wine_tests=(setpriv --bounding-set=-dac_override,-dac_read_search \
         --inh-caps=-dac_override,-dac_read_search -- "${wine_tests[@]}")
 fi

@@ -1,0 +1,71 @@
+#include "core/install_report.h"
+
+namespace varnholt {
+namespace {
+
+std::string KindName(SelectionKind row) {
+    switch (row) {
+        case SelectionKind::Plugin: return "插件";
+        case SelectionKind::Model: return "模型";
+        case SelectionKind::Effect: return "特效";
+        case SelectionKind::Map: return "地图";
+        case SelectionKind::Game: break;
+    }
+    return "游戏";
+}
+
+std::string PlaceReason(const RowReport& row) {
+    switch (row.outcome) {
+        case PlaceOutcome::Installed:
+        case PlaceOutcome::AlreadyInPlace: return {};
+        case PlaceOutcome::SourceMissing: return "找不到所选的文件";
+        case PlaceOutcome::SourceIsFolder: return "所选的是文件夹，不是文件";
+        case PlaceOutcome::DestinationFolderMissing:
+            return "目标文件夹不存在：" +
+                   row.destination.substr(0, row.destination.size() - row.fileName.size());
+        case PlaceOutcome::FolderInTheWay: return "目标位置有一个同名的文件夹";
+        case PlaceOutcome::AccessDenied: return "目标文件是只读的，或没有写入权限";
+        case PlaceOutcome::InUse: return "文件正被其他程序占用（游戏是否正在运行？）";
+        case PlaceOutcome::DiskFull: return "磁盘空间不足";
+        case PlaceOutcome::Failed: return row.systemText;
+    }
+    return row.systemText;
+}
+
+std::string RegisterReason(const RegisterReport& report) {
+    switch (report.outcome) {
+        case RegisterOutcome::Registered: return {};
+        case RegisterOutcome::ListMissing: return "找不到 cstrike\\addons\\amxmodx\\configs\\plugins.ini";
+        case RegisterOutcome::ListAccessDenied: return "plugins.ini 是只读的，或没有写入权限";
+        case RegisterOutcome::ListInUse: return "plugins.ini 正被其他程序占用";
+        case RegisterOutcome::ListUnreadable: return "无法读取 plugins.ini";
+        case RegisterOutcome::NameNotRepresentable:
+            return "文件名含有系统编码无法表示的字符，AMX Mod X 无法读取，请改用英文文件名";
+        case RegisterOutcome::Failed: return report.systemText;
+    }
+    return report.systemText;
+}
+
+}  // namespace
+
+std::string FormatInstallReport(const InstallReport& report) {
+    if (report.rows.empty()) return "没有选择要导入的文件。\r\n";
+    std::string text;
+    for (const RowReport& row : report.rows) {
+        const std::string kind = KindName(row.row);
+        if (row.placed()) {
+            text += kind + "导入成功";
+            if (row.outcome == PlaceOutcome::AlreadyInPlace) text += "（文件已在游戏目录中）";
+        } else {
+            text += kind + "导入失败：" + row.fileName + "，" + PlaceReason(row);
+        }
+        text += "\r\n";
+        if (row.row == SelectionKind::Plugin && report.plugin &&
+            report.plugin->outcome != RegisterOutcome::Registered) {
+            text += "插件未写入 plugins.ini：" + RegisterReason(*report.plugin) + "\r\n";
+        }
+    }
+    return text;
+}
+
+}  // namespace varnholt

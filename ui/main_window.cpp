@@ -1,0 +1,298 @@
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+
+#include "core/install.h"
+#include "core/install_report.h"
+#include "platform/text.h"
+#include "ui/dpi.h"
+#include "ui/services.h"
+
+namespace varnholt {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VarnholtMainWindow";
+constexpr wchar_t kCaption[] = L"Varnholt(Beta)";
+constexpr int kAppIconId = 1;  // the icon resource linked into the exe
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr COLORREF kLinkColour = RGB(0, 102, 204);
+
+// The file type filters of the five choosers: a description, "|" and a pattern.
+constexpr std::array<std::string_view, 5> kChooserFilters = {
+    "请选择 cstrike.exe 或 hl.exe|*.exe", "插件(*.amxx)|*.amxx", "模型(*.mdl)|*.mdl",
+    "特效(*.spr)|*.spr", "地图(*.bsp)|*.bsp"};
+
+struct ControlClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass ClassOf(ControlKind kind) {
+    constexpr DWORD label = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
+    switch (kind) {
+        case ControlKind::Caption:
+        case ControlKind::Mark: return {L"STATIC", label, 0};
+        case ControlKind::Link: return {L"STATIC", label | SS_NOTIFY, 0};
+        case ControlKind::Box:
+            return {L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::ChooseButton:
+        case ControlKind::Button:
+            return {L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER, 0};
+        case ControlKind::FileChooser: break;
+    }
+    return {nullptr, 0, 0};
+}
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return Narrow(text);
+}
+
+std::size_t Index(SelectionKind row) { return static_cast<std::size_t>(row); }
+
+}  // namespace
+
+MainWindow::MainWindow(InstallerState& state, FileSystem& files, Services& services)
+    : state_(state), files_(files), services_(services) {}
+
+MainWindow::~MainWindow() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool MainWindow::Create(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (!GetClassInfoExW(instance, kWindowClass, &windowClass)) {
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kWindowClass;
+        if (!RegisterClassExW(&windowClass)) return false;
+    }
+    // Created hidden; WM_CREATE makes the controls and prepares them before anything shows.
+    CreateWindowExW(0, kWindowClass, kCaption, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                    kWindowWidth, kWindowHeight, nullptr, nullptr, instance, this);
+    return window_ != nullptr;
+}
+
+void MainWindow::Show() {
+    const int width = Scale(kWindowWidth, dpi_);
+    const int height = Scale(kWindowHeight, dpi_);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            CreateControls();
+            PrepareWindow();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_NCHITTEST: {
+            // The background and the labels move the window like its title bar.
+            const LRESULT hit = DefWindowProcW(window_, message, wParam, lParam);
+            return hit == HTCLIENT ? HTCAPTION : hit;
+        }
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            ApplyDpi(HIWORD(wParam));
+            return 0;
+        }
+        case WM_DESTROY:
+            for (HWND& control : controls_) control = nullptr;
+            if (quitOnClose_) PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            return 0;
+        default: break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void MainWindow::CreateControls() {
+    creating_ = true;
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+    for (const ControlSpec& spec : Layout()) {
+        const ControlClass controlClass = ClassOf(spec.kind);
+        if (!controlClass.name) continue;  // the choosers are dialogs, opened on demand
+        HWND control = CreateWindowExW(
+            controlClass.exStyle, controlClass.name, Widen(spec.text).c_str(), controlClass.style,
+            spec.left, spec.top, spec.width, spec.height, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(spec.role))), instance,
+            nullptr);
+        controls_[static_cast<std::size_t>(spec.role)] = control;
+        if (spec.kind == ControlKind::Box) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+        if (spec.kind == ControlKind::Link) {
+            SetWindowSubclass(control, LinkProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        }
+    }
+    ApplyDpi(DpiOfWindow(window_));
+    const int iconSize = GetSystemMetrics(SM_CXICON);
+    const int smallSize = GetSystemMetrics(SM_CXSMICON);
+    bigIcon_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+                                                 iconSize, iconSize, 0)));
+    smallIcon_.reset(static_cast<HICON>(LoadImageW(
+        instance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON, smallSize, smallSize, 0)));
+    if (bigIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    if (smallIcon_) {
+        SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    }
+    creating_ = false;
+}
+
+void MainWindow::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    LOGFONTW text = MessageFontFor(dpi);
+    textFont_.reset(CreateFontIndirectW(&text));
+    LOGFONTW link = text;
+    link.lfUnderline = TRUE;
+    linkFont_.reset(CreateFontIndirectW(&link));
+    LOGFONTW mark = text;
+    mark.lfHeight = -Scale(16, dpi);
+    mark.lfWeight = FW_BOLD;
+    markFont_.reset(CreateFontIndirectW(&mark));
+
+    for (const ControlSpec& spec : Layout()) {
+        HWND control = Control(spec.role);
+        if (!control) continue;
+        SetWindowPos(control, nullptr, Scale(spec.left, dpi), Scale(spec.top, dpi),
+                     Scale(spec.width, dpi), Scale(spec.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = spec.kind == ControlKind::Mark   ? markFont_.get()
+                           : spec.kind == ControlKind::Link ? linkFont_.get()
+                                                            : textFont_.get();
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+void MainWindow::PrepareWindow() {
+    SetFocus(Control(ControlRole::GameCaption));
+    OpenSite(services_);
+    for (SelectionKind row : kAllRows) filters_[Index(row)] = kChooserFilters[Index(row)];
+    EnableButton(ActionButton::Install, false);
+    EnableButton(ActionButton::RunGame, false);
+    FillDestinationFolders(state_);
+}
+
+void MainWindow::OnCommand(int id, int code) {
+    if (creating_) return;
+    const int index = id - kFirstControlId;
+    if (index < 0 || index >= kControlCount) return;  // IDOK and IDCANCEL: Enter and Escape
+    const ControlSpec& spec = Layout()[static_cast<std::size_t>(index)];
+    if (spec.kind == ControlKind::Box && code == EN_CHANGE) {
+        if (!writingBox_) CheckSelection(*spec.row, *this, files_);
+        return;
+    }
+    // A click message can still reach a greyed-out button (BM_CLICK, accessibility tools);
+    // a disabled button never acts.
+    if (code != BN_CLICKED || !IsWindowEnabled(Control(spec.role))) return;
+    switch (spec.role) {
+        case ControlRole::InstallButton: Install(); break;
+        case ControlRole::RunGameButton: LaunchGame(services_, BoxText(SelectionKind::Game)); break;
+        default: break;
+    }
+}
+
+LRESULT MainWindow::OnControlColour(HDC dc, HWND control) {
+    SetBkMode(dc, TRANSPARENT);
+    for (SelectionKind row : kAllRows) {
+        if (control == MarkOf(row)) SetTextColor(dc, markColours_[Index(row)]);
+    }
+    if (control == Control(ControlRole::SiteLink)) SetTextColor(dc, kLinkColour);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT CALLBACK MainWindow::LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR self) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            // On the press, not the release; a double click's second press arrives as
+            // WM_LBUTTONDBLCLK and opens nothing more.
+            OpenSite(reinterpret_cast<MainWindow*>(self)->services_);
+            return 0;
+        case WM_SETCURSOR:
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        case WM_NCHITTEST: return HTCLIENT;
+        default: break;
+    }
+    return DefSubclassProc(link, message, wParam, lParam);
+}
+
+void MainWindow::Install() {
+    AddOnRows rows;
+    for (std::size_t i = 0; i < kAddOnRows.size(); ++i) {
+        rows[i] = {MarkCaption(kAddOnRows[i]), BoxText(kAddOnRows[i])};
+    }
+    const InstallReport report = InstallSelected(state_, rows, files_);
+    const unsigned icon = report.allSucceeded() ? MB_ICONINFORMATION : MB_ICONWARNING;
+    services_.ShowMessage(window_, FormatInstallReport(report), "提示", MB_OK | icon);
+}
+
+void MainWindow::WriteBoxText(SelectionKind row, const std::string& text) {
+    // The edit control's own change notice is held back so the check runs exactly once,
+    // even when the text is the same as before and the control would stay silent.
+    writingBox_ = true;
+    SetWindowTextW(BoxOf(row), Widen(text).c_str());
+    writingBox_ = false;
+    CheckSelection(row, *this, files_);
+}
+
+std::string MainWindow::BoxText(SelectionKind row) { return WindowText(BoxOf(row)); }
+
+void MainWindow::SetMarkColour(SelectionKind row, std::uint32_t colourWord) {
+    markColours_[Index(row)] = colourWord;
+    InvalidateRect(MarkOf(row), nullptr, TRUE);
+}
+
+void MainWindow::SetMarkCaption(SelectionKind row, const std::string& caption) {
+    SetWindowTextW(MarkOf(row), Widen(caption).c_str());
+    // A transparent label does not erase its old caption by itself.
+    RECT area;
+    HWND mark = MarkOf(row);
+    GetWindowRect(mark, &area);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&area), 2);
+    InvalidateRect(window_, &area, TRUE);
+}
+
+std::string MainWindow::MarkCaption(SelectionKind row) { return WindowText(MarkOf(row)); }
+
+void MainWindow::EnableButton(ActionButton button, bool enabled) {
+    const ControlRole role =
+        button == ActionButton::Install ? ControlRole::InstallButton : ControlRole::RunGameButton;
+    EnableWindow(Control(role), enabled ? TRUE : FALSE);
+}
+
+}  // namespace varnholt

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "core/installer_state.h"
+#include "core/selection.h"
+#include "platform/handles.h"
+#include "ui/layout.h"
+
+namespace varnholt {
+
+class FileSystem;
+class Services;
+
+// The program's one window: five path rows, the install and run-game buttons and the site
+// link. It is also the window the row checks read and write.
+class MainWindow final : public SelectionWindow {
+public:
+    MainWindow(InstallerState& state, FileSystem& files, Services& services);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window and its controls hidden and prepares them; false on failure.
+    bool Create(HINSTANCE instance);
+    // Shows and activates the window, centred on the primary screen.
+    void Show();
+    // Whether closing the window ends the message loop (off in tests, which make many).
+    void SetQuitOnClose(bool quit) { quitOnClose_ = quit; }
+
+    HWND handle() const { return window_; }
+    HWND Control(ControlRole role) const { return controls_[static_cast<std::size_t>(role)]; }
+    // The file type filter a row's chooser was given at start-up.
+    const std::string& ChooserFilter(SelectionKind row) const {
+        return filters_[static_cast<std::size_t>(row)];
+    }
+    std::uint32_t MarkColour(SelectionKind row) const {
+        return markColours_[static_cast<std::size_t>(row)];
+    }
+
+    // Writes a row's box as the program does: the row's check runs exactly once, inside the
+    // write, also when the text is unchanged.
+    void WriteBoxText(SelectionKind row, const std::string& text);
+
+    // The window operations the row checks use.
+    std::string BoxText(SelectionKind row) override;
+    void SetMarkColour(SelectionKind row, std::uint32_t colourWord) override;
+    void SetMarkCaption(SelectionKind row, const std::string& caption) override;
+    std::string MarkCaption(SelectionKind row) override;
+    void EnableButton(ActionButton button, bool enabled) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR self);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void CreateControls();
+    void PrepareWindow();
+    void ApplyDpi(UINT dpi);
+    void OnCommand(int id, int code);
+    LRESULT OnControlColour(HDC dc, HWND control);
+    void Install();
+    HWND MarkOf(SelectionKind row) const { return Control(RoleOf(row, ControlKind::Mark)); }
+    HWND BoxOf(SelectionKind row) const { return Control(RoleOf(row, ControlKind::Box)); }
+
+    InstallerState& state_;
+    FileSystem& files_;
+    Services& services_;
+    HWND window_ = nullptr;
+    std::array<HWND, kControlCount> controls_{};
+    std::array<std::uint32_t, 5> markColours_{};
+    std::array<std::string, 5> filters_;
+    UniqueFont textFont_;
+    UniqueFont markFont_;
+    UniqueFont linkFont_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
+    UINT dpi_ = 96;
+    bool creating_ = false;    // no control event is handled while the controls are made
+    bool writingBox_ = false;  // the box's own change notice during a program write
+    bool quitOnClose_ = true;
+};
+
+}  // namespace varnholt
