@@ -246,6 +246,36 @@ TEST_F(WindowTest, LinkOpensTheSiteOnEachLeftPress) {
     }
 }
 
+TEST_F(WindowTest, DpiChangeTakesTheSuggestedRectangleAndScalesTheControls) {
+    RECT suggested = {100, 80, 100 + Scale(400, 144), 80 + Scale(252, 144)};
+    SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT outer;
+    GetWindowRect(handle, &outer);
+    EXPECT_EQ(outer.left, 100);
+    EXPECT_EQ(outer.right - outer.left, 600);
+    EXPECT_EQ(outer.bottom - outer.top, 378);
+    const ControlSpec& spec = SpecOf(ControlRole::MapBox);
+    RECT box;
+    GetWindowRect(Control(ControlRole::MapBox), &box);
+    MapWindowPoints(nullptr, handle, reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(box.left, Scale(spec.left, 144));
+    EXPECT_EQ(box.top, Scale(spec.top, 144));
+    EXPECT_EQ(box.right - box.left, Scale(spec.width, 144));
+    LOGFONTW mark{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Control(ControlRole::MapMark), WM_GETFONT, 0, 0)),
+               sizeof mark, &mark);
+    EXPECT_EQ(mark.lfHeight, -24) << "the marks' 16 px bold font, scaled";
+    EXPECT_EQ(mark.lfWeight, FW_BOLD);
+}
+
+TEST_F(WindowTest, EscapeAndEnterDoNothing) {
+    window->WriteBoxText(SelectionKind::Game, "");
+    SendMessageW(handle, WM_COMMAND, IDCANCEL, 0);
+    SendMessageW(handle, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(IsWindow(handle));
+    EXPECT_TRUE(services.messages.empty());
+}
+
 TEST_F(WindowTest, ClosingEndsTheWindowAtOnce) {
     SendMessageW(handle, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(handle));
