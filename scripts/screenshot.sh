@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the main window under Wine and Xvfb: build/screenshot.png.
+# With "dialog" the plugin row's open-file dialog is open; with "warning" the game
+# chooser's warning is shown (build/screenshot-dialog.png, build/screenshot-warning.png).
 # Run ./scripts/test.sh (or at least the win64 build) first.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 VARNHOLT_BUILD="$root/build/win64"
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
-wine "$VARNHOLT_BUILD/tests/win/screenshot_demo.exe" 6 >/dev/null 2>&1 &
+mode="${1:-}"
+out="$root/build/screenshot${mode:+-$mode}.png"
+wine "$VARNHOLT_BUILD/tests/win/screenshot_demo.exe" 6 "$mode" >/dev/null 2>&1 &
 demo=$!
 sleep 4
 import -display "$DISPLAY" -window root "$root/build/screenshot-full.png"
 wait "$demo" || true
 [ -n "${VARNHOLT_XVFB:-}" ] && kill "$VARNHOLT_XVFB" 2>/dev/null
 # Crop to the centred window with a margin.
-convert "$root/build/screenshot-full.png" -gravity center -crop 480x320+0+0 +repage \
-    "$root/build/screenshot.png"
-echo "$root/build/screenshot.png"
+size=480x320
+[ -n "$mode" ] && size=900x700
+convert "$root/build/screenshot-full.png" -gravity center -crop "$size+0+0" +repage "$out"
+echo "$out"

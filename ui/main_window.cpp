@@ -4,7 +4,9 @@
 
 #include "core/install.h"
 #include "core/install_report.h"
+#include "core/path_rules.h"
 #include "platform/text.h"
+#include "ui/file_dialog.h"
 #include "ui/dpi.h"
 #include "ui/services.h"
 
@@ -221,6 +223,11 @@ void MainWindow::OnCommand(int id, int code) {
     switch (spec.role) {
         case ControlRole::InstallButton: Install(); break;
         case ControlRole::RunGameButton: LaunchGame(services_, BoxText(SelectionKind::Game)); break;
+        case ControlRole::GameChooseButton: ChooseGame(); break;
+        case ControlRole::PluginChooseButton:
+        case ControlRole::ModelChooseButton:
+        case ControlRole::EffectChooseButton:
+        case ControlRole::MapChooseButton: ChooseFile(*spec.row); break;
         default: break;
     }
 }
@@ -259,6 +266,37 @@ void MainWindow::Install() {
     const InstallReport report = InstallSelected(state_, rows, files_);
     const unsigned icon = report.allSucceeded() ? MB_ICONINFORMATION : MB_ICONWARNING;
     services_.ShowMessage(window_, FormatInstallReport(report), "提示", MB_OK | icon);
+}
+
+std::optional<std::string> MainWindow::Choose(SelectionKind row) {
+    std::optional<std::string> picked =
+        OpenFileDialog(window_, filters_[Index(row)], "D:\\", chosenPaths_[Index(row)]);
+    if (picked) chosenPaths_[Index(row)] = *picked;
+    return picked;
+}
+
+void MainWindow::ChooseFile(SelectionKind row) {
+    // A cancelled dialog changes nothing: the box keeps what the user typed.
+    const std::optional<std::string> picked = Choose(row);
+    if (picked) WriteBoxText(row, *picked);
+}
+
+void MainWindow::ChooseGame() {
+    const std::optional<std::string> picked = Choose(SelectionKind::Game);
+    if (!picked) return;  // nor does it change the game folder or warn again
+    WriteBoxText(SelectionKind::Game, *picked);
+    state_.GameRoot = GameRootOf(*picked);
+    // The chooser's own name test, without the existence query; the buttons keep what the
+    // row's check gave them.
+    const std::string text = BoxText(SelectionKind::Game);
+    if (text.empty()) {
+        WriteMark(*this, SelectionKind::Game, CheckMark::Blank);
+    } else if (IsGameExecutableName(text)) {
+        WriteMark(*this, SelectionKind::Game, CheckMark::Accepted);
+    } else {
+        services_.ShowMessage(nullptr, "请选择正确的目录", "提示", MB_OKCANCEL | MB_TASKMODAL);
+        WriteMark(*this, SelectionKind::Game, CheckMark::Rejected);
+    }
 }
 
 void MainWindow::WriteBoxText(SelectionKind row, const std::string& text) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "core/installer_state.h"
@@ -41,6 +42,14 @@ public:
         return markColours_[static_cast<std::size_t>(row)];
     }
 
+    // The choosers behind the rows' buttons: the game row's, and the add-on rows'.
+    void ChooseGame();
+    void ChooseFile(SelectionKind row);
+    // The path last confirmed in a row's chooser; empty until the first.
+    const std::string& ChosenPath(SelectionKind row) const {
+        return chosenPaths_[static_cast<std::size_t>(row)];
+    }
+
     // Writes a row's box as the program does: the row's check runs exactly once, inside the
     // write, also when the text is unchanged.
     void WriteBoxText(SelectionKind row, const std::string& text);
@@ -64,6 +73,7 @@ private:
     void OnCommand(int id, int code);
     LRESULT OnControlColour(HDC dc, HWND control);
     void Install();
+    std::optional<std::string> Choose(SelectionKind row);
     HWND MarkOf(SelectionKind row) const { return Control(RoleOf(row, ControlKind::Mark)); }
     HWND BoxOf(SelectionKind row) const { return Control(RoleOf(row, ControlKind::Box)); }
 
@@ -74,6 +84,7 @@ private:
     std::array<HWND, kControlCount> controls_{};
     std::array<std::uint32_t, 5> markColours_{};
     std::array<std::string, 5> filters_;
+    std::array<std::string, 5> chosenPaths_;
     UniqueFont textFont_;
     UniqueFont markFont_;
     UniqueFont linkFont_;

@@ -1,5 +1,6 @@
 // Shows the main window with every kind of mark, for a screenshot: two rows accepted, one
-// rejected, the others blank. Closes itself after the number of seconds given (default 5).
+// rejected, the others blank. Arguments: seconds before it ends (default 5), then "dialog"
+// to open the plugin row's chooser, or "warning" to show the game chooser's warning.
 #include <windows.h>
 
 #include <string>
@@ -33,7 +34,8 @@ std::wstring TempFile(const wchar_t* name) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     using namespace varnholt;
-    const int seconds = arguments && *arguments ? _wtoi(arguments) : 5;
+    const std::wstring args = arguments ? arguments : L"";
+    const int seconds = args.empty() ? 5 : _wtoi(args.c_str());
     InstallerState state;
     WinFileSystem files;
     QuietServices services;
@@ -43,10 +45,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     window.WriteBoxText(SelectionKind::Game, Narrow(TempFile(L"hl.exe")));
     window.WriteBoxText(SelectionKind::Plugin, Narrow(TempFile(L"parachute.amxx")));
     window.WriteBoxText(SelectionKind::Model, "D:\\models\\不存在的模型.mdl");
-    SetTimer(window.handle(), 1, static_cast<UINT>(seconds) * 1000, nullptr);
+    // Ends from inside whatever modal loop is running by then.
+    SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000,
+             [](HWND, UINT, UINT_PTR, DWORD) { ExitProcess(0); });
+    if (args.find(L"dialog") != std::wstring::npos) {
+        PostMessageW(window.Control(ControlRole::PluginChooseButton), BM_CLICK, 0, 0);
+    } else if (args.find(L"warning") != std::wstring::npos) {
+        SystemServices().ShowMessage(nullptr, "请选择正确的目录", "提示", MB_OKCANCEL | MB_TASKMODAL);
+    }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_TIMER) break;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -72,7 +72,7 @@ public:
 
 // A real main window, created and shown as the program does, with recording services.
 class WindowTest : public ::testing::Test {
-protected:
+public:
     WindowTest() {
         services.watched = &handle;
         window = std::make_unique<MainWindow>(state, files, services);
@@ -82,6 +82,16 @@ protected:
         handle = window->handle();
         window->Show();
         Pump();
+    }
+
+    // Replaces the window with a fresh one that reaches the system through `other`.
+    void Recreate(Services& other) {
+        window.reset();
+        window = std::make_unique<MainWindow>(state, files, other);
+        window->SetQuitOnClose(false);
+        created = window->Create(GetModuleHandleW(nullptr));
+        handle = window->handle();
+        window->Show();
     }
 
     static void Pump() {

@@ -1,0 +1,40 @@
+#include "ui/file_dialog.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "platform/text.h"
+
+namespace varnholt {
+
+std::optional<std::string> OpenFileDialog(HWND owner, std::string_view filter,
+                                          const std::string& startFolder,
+                                          const std::string& prefilled) {
+    // The dialog wants "description\0pattern\0", closed by one more NUL.
+    std::wstring types = Widen(filter);
+    for (wchar_t& c : types) {
+        if (c == L'|') c = L'\0';
+    }
+    types.append(2, L'\0');
+    const std::wstring folder = Widen(startFolder);
+    // Room for the longest path Windows knows, not only MAX_PATH.
+    std::vector<wchar_t> path(32768, L'\0');
+    const std::wstring initial = Widen(prefilled);
+    initial.copy(path.data(), std::min(initial.size(), path.size() - 1));
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = types.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = static_cast<DWORD>(path.size());
+    dialog.lpstrInitialDir = folder.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+                   OFN_OVERWRITEPROMPT;
+    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    return Narrow(path.data());
+}
+
+}  // namespace varnholt
