@@ -1,19 +1,4 @@
-# Cross-compiles for 64-bit Windows with MinGW-w64 (the posix-threads compiler) from Linux.
-# Tests run under Wine, which CTest uses as the emulator.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles for 64-bit Windows with MinGW-w64 from Linux.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(VARNHOLT_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${VARNHOLT_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VARNHOLT_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${VARNHOLT_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VARNHOLT_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-find_program(VARNHOLT_WINE NAMES wine)
-if(VARNHOLT_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${VARNHOLT_WINE})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -41,6 +41,20 @@ std::optional<std::string> ToAnsiCodePage(std::string_view utf8) {
     return ansi;
 }
 
+std::string DecimalText(unsigned long value) {
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char>('0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return digits;
+}
+
+std::wstring DecimalTextW(unsigned long value) {
+    const std::string digits = DecimalText(value);
+    return std::wstring(digits.begin(), digits.end());
+}
+
 std::string SystemErrorText(unsigned long code) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(
@@ -51,7 +65,7 @@ std::string SystemErrorText(unsigned long code) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }
-    if (text.empty()) return "error " + std::to_string(code);
+    if (text.empty()) return "error " + DecimalText(code);
     return Narrow(text);
 }
 

@@ -14,6 +14,10 @@ std::string Narrow(std::wstring_view utf16);
 // character of it exactly.
 std::optional<std::string> ToAnsiCodePage(std::string_view utf8);
 
+// `value` in decimal digits. (std::to_string would bring the printf family into the exe.)
+std::string DecimalText(unsigned long value);
+std::wstring DecimalTextW(unsigned long value);
+
 // The system's own description of an error code, UTF-8, without a trailing line break.
 std::string SystemErrorText(unsigned long code);
 

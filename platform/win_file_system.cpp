@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "platform/long_path.h"
 #include "platform/text.h"
 
 namespace varnholt {
@@ -108,19 +109,19 @@ private:
 
 bool WinFileSystem::Exists(const std::string& path) {
     WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(Widen(path).c_str(), &found));
+    UniqueFindHandle search(FindFirstFileW(FileApiPath(path).c_str(), &found));
     return static_cast<bool>(search);
 }
 
 bool WinFileSystem::IsFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(FileApiPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool WinFileSystem::SameFile(const std::string& first, const std::string& second) {
     BY_HANDLE_FILE_INFORMATION a{};
     BY_HANDLE_FILE_INFORMATION b{};
-    if (!IdentityOf(Widen(first), a) || !IdentityOf(Widen(second), b)) return false;
+    if (!IdentityOf(FileApiPath(first), a) || !IdentityOf(FileApiPath(second), b)) return false;
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
@@ -129,8 +130,9 @@ FileResult WinFileSystem::CopyReplacing(const std::string& source, const std::st
     // Copy beside the destination under a name of our own, then rename it over the
     // destination: a rename within one folder replaces the old file in one step, so a
     // failed or interrupted copy never costs the user the file that was there.
-    const std::wstring from = Widen(source);
-    const std::wstring to = Widen(destination);
+    const std::wstring from = FileApiPath(source);
+    // The temporary name beside it may be longer than the destination's own.
+    const std::wstring to = FileApiPath(destination, 48);
     const std::wstring folder = FolderOf(to);
     // Windows refuses to replace a read-only file; checking first keeps that rule on every
     // system and spares the copy.
@@ -139,10 +141,10 @@ FileResult WinFileSystem::CopyReplacing(const std::string& source, const std::st
         return FileResultOf(ERROR_ACCESS_DENIED);
     }
     const std::wstring stem =
-        folder + L"~varnholt-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+        folder + L"~varnholt-" + DecimalTextW(GetCurrentProcessId()) + L"-";
     std::wstring temporary;
     for (int attempt = 0;; ++attempt) {
-        temporary = stem + std::to_wstring(attempt) + L".tmp";
+        temporary = stem + DecimalTextW(static_cast<unsigned long>(attempt)) + L".tmp";
         if (CopyFileW(from.c_str(), temporary.c_str(), TRUE)) break;
         const DWORD error = GetLastError();
         // Someone else's file of that name: try the next name, never touch theirs.
@@ -167,7 +169,7 @@ FileResult WinFileSystem::CopyReplacing(const std::string& source, const std::st
 }
 
 OpenResult WinFileSystem::OpenExisting(const std::string& path) {
-    UniqueFileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+    UniqueFileHandle file(CreateFileW(FileApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {nullptr, LastResult()};

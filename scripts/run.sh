@@ -10,4 +10,4 @@ cmake --build build/win64 --target varnholt
 VARNHOLT_BUILD="$root/build/win64"
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
-exec wine "$root/build/win64/app/varnholt.exe"
+exec "$VARNHOLT_WINE" "$root/build/win64/app/varnholt.exe"

@@ -10,7 +10,7 @@ VARNHOLT_BUILD="$root/build/win64"
 . "$root/scripts/wine-env.sh"
 mode="${1:-}"
 out="$root/build/screenshot${mode:+-$mode}.png"
-wine "$VARNHOLT_BUILD/tests/win/screenshot_demo.exe" 6 "$mode" >/dev/null 2>&1 &
+"$VARNHOLT_WINE" "$VARNHOLT_BUILD/tests/win/screenshot_demo.exe" 6 "$mode" >/dev/null 2>&1 &
 demo=$!
 sleep 4
 import -display "$DISPLAY" -window root "$root/build/screenshot-full.png"

@@ -5,20 +5,32 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ googletest python3
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb xauth x11-apps imagemagick
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+    clang libclang-rt-14-dev
+    wine wine64 wine32:i386 xvfb xauth x11-apps imagemagick
     locales fonts-wqy-microhei
 )
 
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# The 32-bit build's tests run under Debian's 32-bit Wine.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture"
+    sudo_ dpkg --add-architecture i386
+    force_update=1
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ]; then
+if [ ${#missing[@]} -gt 0 ] || [ -n "${force_update:-}" ]; then
     echo "setup: installing ${missing[*]}"
     sudo_ apt-get update -qq
-    sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    if [ ${#missing[@]} -gt 0 ]; then
+        sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}" >/dev/null
+    fi
 fi
 
 # The Chinese locale gives Wine code page 936, and lets it create non-ASCII file names.

@@ -1,8 +1,20 @@
-# Sourced by the other scripts: a Wine prefix inside the build folder, an X display, and a
-# persistent wineserver so each test program starts quickly.
-# Needs VARNHOLT_BUILD (the build folder) set by the caller.
+# Sourced by the other scripts: one Wine prefix inside the build folder (build/wineprefix,
+# shared by the 64- and 32-bit trees), an X display, and a persistent wineserver so each test
+# program starts quickly.
 
-export WINEPREFIX="${VARNHOLT_BUILD:?}/wineprefix"
+# 64-bit programs go straight to wine64: Debian's wrapper goes through the 32-bit loader once
+# wine32 is installed, and that fails on a kernel that cannot run 32-bit programs.
+if [ -x /usr/lib/wine/wine64 ]; then
+    VARNHOLT_WINE=/usr/lib/wine/wine64
+else
+    VARNHOLT_WINE=wine
+fi
+export VARNHOLT_WINE
+
+# Whether this machine runs 32-bit Linux programs, which 32-bit Wine needs.
+varnholt_runs_32bit() { [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+
+export WINEPREFIX="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=zh_CN.UTF-8
@@ -24,9 +36,15 @@ if [ -z "${DISPLAY:-}" ] || [ ! -e "/tmp/.X11-unix/X$display_number" ]; then
     done
 fi
 
+# A prefix made before wine32 was installed runs no 32-bit program: remake it then.
+wine_kind="wine32:$(dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -c 'ok installed')"
+if [ -f "$WINEPREFIX/.varnholt-ready" ] && [ "$(cat "$WINEPREFIX/.varnholt-ready")" != "$wine_kind" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+fi
 mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/.varnholt-ready" ]; then
-    wine wineboot --init >/dev/null 2>&1 </dev/null || true
+    "$VARNHOLT_WINE" wineboot --init >/dev/null 2>&1 </dev/null || true
     # A CJK font for the Chinese texts, and no window-manager decorations to wait for.
     cat > "$WINEPREFIX/varnholt.reg" <<'REG'
 REGEDIT4
@@ -43,12 +61,15 @@ REGEDIT4
 "Managed"="N"
 "Decorated"="Y"
 REG
-    wine regedit /S "$WINEPREFIX/varnholt.reg" >/dev/null 2>&1 </dev/null || true
+    "$VARNHOLT_WINE" regedit /S "$WINEPREFIX/varnholt.reg" >/dev/null 2>&1 </dev/null || true
     # Let the server write the registry out and end before the persistent one starts.
     wineserver -w >/dev/null 2>&1 </dev/null || true
-    touch "$WINEPREFIX/.varnholt-ready"
+    # Only a prefix that took the settings counts as ready; a failed start tries again.
+    if grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        echo "$wine_kind" > "$WINEPREFIX/.varnholt-ready"
+    fi
 fi
 # Start the server and Wine's own services now, away from any pipe: services started by the
 # first test program would inherit CTest's output pipe and keep it waiting.
 wineserver -p >/dev/null 2>&1 </dev/null || true
-wine wineboot >/dev/null 2>&1 </dev/null || true
+"$VARNHOLT_WINE" wineboot >/dev/null 2>&1 </dev/null || true

@@ -20,7 +20,7 @@ UINT SystemDpi() {
 
 UINT DpiOfWindow(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
+    const auto getDpiForWindow = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
     if (getDpiForWindow && window) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi > 0) return dpi;
@@ -30,7 +30,7 @@ UINT DpiOfWindow(HWND window) {
 
 LOGFONTW MessageFontFor(UINT dpi) {
     using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    static const auto parametersForDpi =
+    const auto parametersForDpi =
         UserFunction<ParametersForDpiFn>("SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;

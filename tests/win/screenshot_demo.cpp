@@ -30,6 +30,8 @@ std::wstring TempFile(const wchar_t* name) {
     return path;
 }
 
+void CALLBACK EndDemo(HWND, UINT, UINT_PTR, DWORD) { ExitProcess(0); }
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
@@ -46,8 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     window.WriteBoxText(SelectionKind::Plugin, Narrow(TempFile(L"parachute.amxx")));
     window.WriteBoxText(SelectionKind::Model, "D:\\models\\不存在的模型.mdl");
     // Ends from inside whatever modal loop is running by then.
-    SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000,
-             [](HWND, UINT, UINT_PTR, DWORD) { ExitProcess(0); });
+    SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, EndDemo);
     if (args.find(L"dialog") != std::wstring::npos) {
         PostMessageW(window.Control(ControlRole::PluginChooseButton), BM_CLICK, 0, 0);
     } else if (args.find(L"warning") != std::wstring::npos) {

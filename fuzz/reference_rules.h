@@ -1,0 +1,119 @@
+#pragma once
+
+// Plain models of the core's text rules, written for the fuzz targets to compare against.
+// They favour being easy to check by eye over being fast: each rule is spelt out step by
+// step in the words it is stated in.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace reference {
+
+// How far the character scan steps from a byte.
+inline std::size_t StepFrom(unsigned char byte) {
+    if (byte >= 0xC0 && byte <= 0xDF) return 2;
+    if (byte >= 0xE0 && byte <= 0xEF) return 3;
+    if (byte >= 0xF0 && byte <= 0xF7) return 4;
+    return 1;
+}
+
+// Calls `visit` with every 0-based byte index where the scan from byte 0 stands, in order.
+// The scan stops when the next step would go past the end of the text.
+template <typename Visit>
+void ForEachCharacterStart(std::string_view text, Visit visit) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        visit(at);
+        const std::size_t step = StepFrom(static_cast<unsigned char>(text[at]));
+        if (at + step > text.size()) break;
+        at += step;
+    }
+}
+
+inline std::ptrdiff_t LastPositionOf(std::string_view text, std::string_view piece) {
+    std::ptrdiff_t found = -1;
+    ForEachCharacterStart(text, [&](std::size_t start) {
+        if (text.substr(start, piece.size()) == piece) found = static_cast<std::ptrdiff_t>(start) + 1;
+    });
+    return found;
+}
+
+inline std::ptrdiff_t Length(std::string_view text) {
+    return static_cast<std::ptrdiff_t>(text.size());
+}
+
+inline std::string_view RightPart(std::string_view text, std::ptrdiff_t count) {
+    if (count <= 0) return "";
+    if (count > Length(text)) return text;
+    return text.substr(text.size() - static_cast<std::size_t>(count));
+}
+
+inline std::string_view LeftPart(std::string_view text, std::ptrdiff_t count) {
+    if (count <= 0) return "";
+    if (count > Length(text)) return text;
+    return text.substr(0, static_cast<std::size_t>(count));
+}
+
+inline std::string_view FileNameOf(std::string_view path) {
+    return RightPart(path, Length(path) - LastPositionOf(path, "\\"));
+}
+
+inline std::string_view ExtensionOf(std::string_view path) {
+    return RightPart(path, Length(path) - LastPositionOf(path, "."));
+}
+
+inline std::string_view GameRootOf(std::string_view path) {
+    const std::ptrdiff_t exe = LastPositionOf(path, ".exe");
+    const std::ptrdiff_t backslash = LastPositionOf(path, "\\");
+    const std::string_view tail = RightPart(path, exe - backslash + 3);
+    return LeftPart(path, Length(path) - Length(tail));
+}
+
+// True when every lead byte is followed by exactly the continuation bytes (0x80-0xBF) its
+// step says, and no continuation or 0xF8-0xFF byte stands alone: the character scan then
+// stands on every character's first byte and nowhere else.
+inline bool IsWellFormedUtf8(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead >= 0x80 && lead <= 0xBF) return false;
+        if (lead >= 0xF8) return false;
+        const std::size_t step = StepFrom(lead);
+        if (at + step > text.size()) return false;
+        for (std::size_t i = 1; i < step; ++i) {
+            const auto next = static_cast<unsigned char>(text[at + i]);
+            if (next < 0x80 || next > 0xBF) return false;
+        }
+        at += step;
+    }
+    return true;
+}
+
+// The plugin list's text as AMX Mod X's narrow reading takes it. The content is cut into
+// characters first: a byte below 0x80 is one character, a byte from 0x80 up takes the next
+// byte with it whatever it is, and a lead byte with nothing after it is a character alone.
+// The text is every character before the first one that is a NUL or a Ctrl-Z, or that is
+// two bytes with a NUL second.
+inline std::size_t ListTextLength(std::string_view content) {
+    std::vector<std::string_view> characters;
+    std::size_t at = 0;
+    while (at < content.size()) {
+        const bool lead = static_cast<unsigned char>(content[at]) >= 0x80;
+        const std::size_t size = lead && at + 1 < content.size() ? 2 : 1;
+        characters.push_back(content.substr(at, size));
+        at += size;
+    }
+
+    std::size_t length = 0;
+    for (std::string_view character : characters) {
+        const bool terminator = character.size() == 1 && (character[0] == '\0' || character[0] == '\x1A');
+        const bool nulSecond = character.size() == 2 && character[1] == '\0';
+        if (terminator || nulSecond) break;
+        length += character.size();
+    }
+    return length;
+}
+
+}  // namespace reference
