@@ -1,11 +1,10 @@
 #pragma once
 
 // Plain models of the core's text rules, written for the fuzz targets to compare against.
-// They favour being easy to check by eye over being fast: each rule is spelt out step by
-// step in the words it is stated in.
+// Each rule is spelt out step by step in the words it is stated in, so it can be checked by
+// eye; the parts return views into the text rather than copies only to keep runs fast.
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 #include <vector>
 

@@ -6,7 +6,23 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 WINEPREFIX="$root/build/wineprefix" wineserver -k >/dev/null 2>&1 || true
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
-trap 'wineserver -k >/dev/null 2>&1 || true; [ -n "${VARNHOLT_XVFB:-}" ] && kill "$VARNHOLT_XVFB" 2>/dev/null || true' EXIT
+# A small filesystem as drive M:, for the disk-full tests (skipped where mounting is not
+# allowed).
+full="$root/build/fullfs"
+mkdir -p "$full"
+mountpoint -q "$full" || mount -t tmpfs -o size=8m varnholt-full "$full" 2>/dev/null || true
+if mountpoint -q "$full"; then
+    ln -sfn "$full" "$WINEPREFIX/dosdevices/m:"
+    export VARNHOLT_FULL_DRIVE="M:"
+fi
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -f "$WINEPREFIX/dosdevices/m:"
+    mountpoint -q "$full" && umount "$full" 2>/dev/null
+    [ -n "${VARNHOLT_XVFB:-}" ] && kill "$VARNHOLT_XVFB" 2>/dev/null
+    return 0
+}
+trap cleanup EXIT
 status=0
 for build in "$@"; do
     if grep -q 'i686' "$build/CMakeCache.txt" 2>/dev/null && ! varnholt_runs_32bit; then

@@ -1,0 +1,97 @@
+#pragma once
+
+// Helpers shared by the bench programs: a clock, figures over repeated runs, scratch folders
+// and files, child processes, and finding a process's windows.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace varnholt::bench {
+
+// Seconds on the performance counter.
+double Now();
+
+// Median, smallest and largest of a set of figures.
+struct Spread {
+    double median = 0;
+    double min = 0;
+    double max = 0;
+};
+Spread SpreadOf(std::vector<double> values);
+// Element-wise first[i] / second[i].
+std::vector<double> Ratios(const std::vector<double>& first, const std::vector<double>& second);
+
+// printf to stdout, flushed at once so the output interleaves properly with the script's.
+void Print(const char* format, ...);
+// A line the script gathers into its closing summary.
+void Summary(const char* format, ...);
+
+// A fresh folder under the system's temporary folder, removed with its content at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const wchar_t* prefix);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+
+private:
+    std::wstring path_;
+};
+
+void RemoveTree(const std::wstring& path);
+// Creates `path` and every missing folder above it.
+void MakeFolders(const std::wstring& path);
+// Writes `size` bytes of pseudo-random content (never all zeros, never sparse), flushed to
+// the disk.
+bool WriteFilledFile(const std::wstring& path, std::uint64_t size, std::uint32_t seed);
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
+// Writes the file's cached content out to the disk.
+void FlushToDisk(const std::wstring& path);
+std::string ReadWholeFile(const std::wstring& path);
+// The file's size, or -1 when it is not there.
+long long FileSizeOf(const std::wstring& path);
+std::wstring FolderOfModule();
+
+// A started process; terminated and waited for on scope exit when still running.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts `program` with `arguments` and its own folder as the current folder. With
+    // `shareOutput` it writes to this one's stdout.
+    bool Start(const std::wstring& program, const std::wstring& arguments = {},
+               bool shareOutput = false);
+    // Ends it by force and waits until it is gone.
+    void Terminate();
+    // Waits up to `milliseconds` for it to end by itself.
+    bool WaitForExit(DWORD milliseconds);
+    bool Running() const;
+
+    HANDLE handle() const { return info_.hProcess; }
+    DWORD id() const { return info_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// The first visible top-level window of process `processId` whose class is `className` (any
+// class when null); null when there is none yet.
+HWND VisibleWindowOf(DWORD processId, const wchar_t* className = nullptr);
+// Polls for such a window about every millisecond until it shows, the process ends or
+// `timeoutSeconds` pass; null on failure.
+HWND WaitForVisibleWindow(const ChildProcess& child, const wchar_t* className, double timeoutSeconds);
+std::wstring ClassNameOf(HWND window);
+std::wstring TextOf(HWND window);
+
+std::string Utf8(const std::wstring& text);
+std::wstring Wide(const std::string& utf8);
+
+}  // namespace varnholt::bench
