@@ -61,6 +61,10 @@ PlaceOutcome CopyFailure(const FileResult& result) {
 
 }  // namespace
 
+const std::string& DestinationFolderOf(const InstallerState& state, SelectionKind row) {
+    return *FieldsOf(const_cast<InstallerState&>(state), row).folder;
+}
+
 InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, FileSystem& files) {
     InstallReport report;
     for (std::size_t i = 0; i < kAddOnRows.size(); ++i) {
@@ -72,6 +76,8 @@ InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, File
         // The plugin is registered before its file is copied.
         if (row == SelectionKind::Plugin) {
             report.plugin = RegisterPlugin(state, *fields.fileName, files);
+            const std::optional<std::string> listed = files.ToAnsi(*fields.fileName);
+            report.plugin->nameProblem = CheckPluginName(listed.value_or(*fields.fileName));
         }
         RowReport placed = PlaceFile(state, input.path, *fields.folder, *fields.fileName, files);
         placed.row = row;

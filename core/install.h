@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/installer_state.h"
+#include "core/plugin_list.h"
 #include "core/selection.h"
 
 namespace varnholt {
@@ -47,6 +48,7 @@ enum class RegisterOutcome {
 struct RegisterReport {
     RegisterOutcome outcome = RegisterOutcome::Registered;
     std::string systemText;
+    PluginNameProblem nameProblem = PluginNameProblem::None;  // AMX Mod X would not load it
 };
 
 struct RowReport {
@@ -68,6 +70,9 @@ struct InstallReport {
 
     bool allSucceeded() const;
 };
+
+// An add-on row's destination folder field, relative to GameRoot.
+const std::string& DestinationFolderOf(const InstallerState& state, SelectionKind row);
 
 // Installs every add-on row whose mark is accepted, registering the plugin first.
 InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, FileSystem& files);

@@ -46,6 +46,18 @@ std::string RegisterReason(const RegisterReport& report) {
     return report.systemText;
 }
 
+std::string NameWarning(PluginNameProblem problem) {
+    std::string why;
+    switch (problem) {
+        case PluginNameProblem::None: return {};
+        case PluginNameProblem::Blank: why = "文件名含有空格"; break;
+        case PluginNameProblem::Semicolon: why = "文件名含有分号“;”"; break;
+        case PluginNameProblem::NotLetterOrDigitFirst: why = "文件名不是以英文字母或数字开头"; break;
+        case PluginNameProblem::TooLong: why = "文件名太长"; break;
+    }
+    return "（注意：" + why + "，AMX Mod X 不会按此名称加载该插件，建议改用简单的英文文件名，如 my_plugin.amxx）";
+}
+
 }  // namespace
 
 std::string FormatInstallReport(const InstallReport& report) {
@@ -56,6 +68,9 @@ std::string FormatInstallReport(const InstallReport& report) {
         if (row.placed()) {
             text += kind + "导入成功";
             if (row.outcome == PlaceOutcome::AlreadyInPlace) text += "（文件已在游戏目录中）";
+            if (row.row == SelectionKind::Plugin && report.plugin) {
+                text += NameWarning(report.plugin->nameProblem);
+            }
         } else {
             text += kind + "导入失败：" + row.fileName + "，" + PlaceReason(row);
         }

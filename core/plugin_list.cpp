@@ -17,6 +17,17 @@ std::size_t ListTextLength(std::string_view content) {
     return content.size();
 }
 
+PluginNameProblem CheckPluginName(std::string_view name) {
+    if (name.find_first_of(" \t") != std::string_view::npos) return PluginNameProblem::Blank;
+    if (name.find(';') != std::string_view::npos) return PluginNameProblem::Semicolon;
+    const auto first = name.empty() ? 0 : static_cast<unsigned char>(name.front());
+    const bool alnum = (first >= '0' && first <= '9') || (first >= 'A' && first <= 'Z') ||
+                       (first >= 'a' && first <= 'z');
+    if (!alnum) return PluginNameProblem::NotLetterOrDigitFirst;
+    if (name.size() > kLongestPluginName) return PluginNameProblem::TooLong;
+    return PluginNameProblem::None;
+}
+
 ListAppend ComposeListAppend(std::string_view content, std::string_view name) {
     ListAppend append;
     const std::size_t text = ListTextLength(content);

@@ -14,6 +14,13 @@ inline constexpr std::string_view kPluginListPath = "cstrike\\addons\\amxmodx\\c
 // byte is taken untested, except that a NUL there ends the text before the character.
 std::size_t ListTextLength(std::string_view content);
 
+// Why AMX Mod X would not load a plugin listed under `name`: it takes each line's name up to
+// the first blank, skips a line that does not begin with a letter or digit, reads ";" as the
+// start of a comment, and reads only so many characters of a line.
+enum class PluginNameProblem { None, Blank, Semicolon, NotLetterOrDigitFirst, TooLong };
+inline constexpr std::size_t kLongestPluginName = 250;  // bytes, as written to the list
+PluginNameProblem CheckPluginName(std::string_view name);
+
 // A new entry for the list: `bytes` go at byte `offset`.
 struct ListAppend {
     std::size_t offset = 0;

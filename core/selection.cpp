@@ -23,6 +23,15 @@ std::string_view AcceptedExtension(SelectionKind row) {
     return {};
 }
 
+std::optional<SelectionKind> RowForFile(std::string_view path) {
+    if (IsGameExecutableName(path)) return SelectionKind::Game;
+    const std::string extension = ExtensionOf(path);
+    for (SelectionKind row : kAddOnRows) {
+        if (extension == AcceptedExtension(row)) return row;
+    }
+    return std::nullopt;
+}
+
 void WriteMark(SelectionWindow& window, SelectionKind row, CheckMark mark) {
     switch (mark) {
         case CheckMark::Blank:
@@ -39,20 +48,29 @@ void WriteMark(SelectionWindow& window, SelectionKind row, CheckMark mark) {
     }
 }
 
-namespace {
-
-CheckMark Judge(SelectionKind row, const std::string& text, FileSystem& files) {
-    if (text.empty()) return CheckMark::Blank;
-    if (!files.Exists(text)) return CheckMark::Rejected;
-    const bool passes = row == SelectionKind::Game ? IsGameExecutableName(text)
-                                                   : ExtensionOf(text) == AcceptedExtension(row);
-    return passes ? CheckMark::Accepted : CheckMark::Rejected;
+CheckMark MarkOf(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Blank: return CheckMark::Blank;
+        case Verdict::Accepted: return CheckMark::Accepted;
+        default: return CheckMark::Rejected;
+    }
 }
 
-}  // namespace
+Verdict Judge(SelectionKind row, const std::string& text, FileSystem& files) {
+    if (text.empty()) return Verdict::Blank;
+    if (!files.Exists(text)) return Verdict::Missing;
+    if (row == SelectionKind::Game) {
+        return IsGameExecutableName(text) ? Verdict::Accepted : Verdict::WrongGameName;
+    }
+    return ExtensionOf(text) == AcceptedExtension(row) ? Verdict::Accepted
+                                                        : Verdict::WrongExtension;
+}
 
 void CheckSelection(SelectionKind row, SelectionWindow& window, FileSystem& files) {
-    WriteMark(window, row, Judge(row, window.BoxText(row), files));
+    const std::string text = window.BoxText(row);
+    const Verdict verdict = Judge(row, text, files);
+    WriteMark(window, row, MarkOf(verdict));
+    window.NoteVerdict(row, verdict, text);
     RefreshReadiness(window);
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,15 @@ inline constexpr std::uint32_t kRejectedColour = 255;    // pure red
 
 enum class ActionButton { Install, RunGame };
 
+// Why a row got its mark; the window explains it, the caption stays the verdict.
+enum class Verdict {
+    Blank,           // the box is empty
+    Accepted,
+    Missing,         // no file or folder of that name
+    WrongGameName,   // the game file is not named hl.exe or cstrike.exe
+    WrongExtension,  // not the row's extension, in lower case
+};
+
 // The window operations the checks need. The mark's caption is the only record of a row's
 // verdict: readiness and the install run read it back from here.
 class SelectionWindow {
@@ -39,6 +49,8 @@ public:
     virtual void SetMarkCaption(SelectionKind row, const std::string& caption) = 0;
     virtual std::string MarkCaption(SelectionKind row) = 0;
     virtual void EnableButton(ActionButton button, bool enabled) = 0;
+    // Told the reason for each mark written, with the text that was judged.
+    virtual void NoteVerdict(SelectionKind /*row*/, Verdict /*verdict*/, const std::string& /*text*/) {}
 };
 
 bool IsAccepted(std::string_view markCaption);
@@ -46,8 +58,16 @@ bool IsAccepted(std::string_view markCaption);
 bool IsGameExecutableName(std::string_view path);
 // The extension an add-on row accepts ("amxx", "mdl", "spr", "bsp"); empty for the game row.
 std::string_view AcceptedExtension(SelectionKind row);
+// The row a dropped file fits by its name: "hl.exe" or "cstrike.exe" the game row, an
+// extension of "amxx", "mdl", "spr" or "bsp" that add-on row; nothing otherwise.
+std::optional<SelectionKind> RowForFile(std::string_view path);
 // Writes a mark: the colour always before the caption; a blank mark keeps its colour.
 void WriteMark(SelectionWindow& window, SelectionKind row, CheckMark mark);
+
+// The mark a verdict shows.
+CheckMark MarkOf(Verdict verdict);
+// Judges one row's text: empty, missing, or by name or extension.
+Verdict Judge(SelectionKind row, const std::string& text, FileSystem& files);
 
 // Judges one row's text into its mark, then refreshes readiness.
 void CheckSelection(SelectionKind row, SelectionWindow& window, FileSystem& files);

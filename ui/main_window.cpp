@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "core/install.h"
 #include "core/install_report.h"
@@ -33,8 +34,9 @@ struct ControlClass {
 ControlClass ClassOf(ControlKind kind) {
     constexpr DWORD label = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
     switch (kind) {
-        case ControlKind::Caption:
-        case ControlKind::Mark: return {L"STATIC", label, 0};
+        case ControlKind::Caption: return {L"STATIC", label, 0};
+        // Marks take the mouse for their tooltips, and pass a press on to move the window.
+        case ControlKind::Mark: return {L"STATIC", label | SS_NOTIFY, 0};
         case ControlKind::Link: return {L"STATIC", label | SS_NOTIFY, 0};
         case ControlKind::Box:
             return {L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
@@ -131,7 +133,33 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ApplyDpi(HIWORD(wParam));
             return 0;
         }
+        case WM_DROPFILES: {
+            const HDROP drop = reinterpret_cast<HDROP>(wParam);
+            std::vector<std::string> paths;
+            const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+                paths.push_back(Narrow(path));
+            }
+            DragFinish(drop);
+            DropFiles(paths);
+            return 0;
+        }
+        case WM_NOTIFY: {
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            if (info->hdr.code != TTN_GETDISPINFOW) break;
+            for (SelectionKind row : kAllRows) {
+                if (reinterpret_cast<HWND>(info->hdr.idFrom) == MarkOf(row)) {
+                    tipText_ = Widen(MarkTip(row));
+                    info->lpszText = tipText_.data();
+                }
+            }
+            return 0;
+        }
         case WM_DESTROY:
+            if (tooltip_) DestroyWindow(tooltip_);
+            tooltip_ = nullptr;
             for (HWND& control : controls_) control = nullptr;
             if (quitOnClose_) PostQuitMessage(0);
             return 0;
@@ -160,6 +188,15 @@ void MainWindow::CreateControls() {
         if (spec.kind == ControlKind::Link) {
             SetWindowSubclass(control, LinkProc, 1, reinterpret_cast<DWORD_PTR>(this));
         }
+        if (spec.kind == ControlKind::Mark) {
+            SetWindowSubclass(control, MarkProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        }
+    }
+    CreateTooltip();
+    // Files dropped from Explorer, also from a program with fewer rights than ours.
+    DragAcceptFiles(window_, TRUE);
+    for (UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
+        ChangeWindowMessageFilterEx(window_, message, MSGFLT_ALLOW, nullptr);
     }
     ApplyDpi(DpiOfWindow(window_));
     const int iconSize = GetSystemMetrics(SM_CXICON);
@@ -241,6 +278,34 @@ LRESULT MainWindow::OnControlColour(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+LRESULT CALLBACK MainWindow::MarkProc(HWND mark, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR self) {
+    if (message == WM_LBUTTONDOWN) {
+        // A press on a mark moves the window, as on every other label.
+        ReleaseCapture();
+        SendMessageW(reinterpret_cast<MainWindow*>(self)->window_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        return 0;
+    }
+    return DefSubclassProc(mark, message, wParam, lParam);
+}
+
+void MainWindow::CreateTooltip() {
+    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                               nullptr, nullptr, nullptr);
+    if (!tooltip_) return;
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(420, dpi_));
+    for (SelectionKind row : kAllRows) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = window_;
+        tool.uId = reinterpret_cast<UINT_PTR>(MarkOf(row));
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
 LRESULT CALLBACK MainWindow::LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR, DWORD_PTR self) {
     switch (message) {
@@ -284,8 +349,12 @@ void MainWindow::ChooseFile(SelectionKind row) {
 void MainWindow::ChooseGame() {
     const std::optional<std::string> picked = Choose(SelectionKind::Game);
     if (!picked) return;  // nor does it change the game folder or warn again
-    WriteBoxText(SelectionKind::Game, *picked);
-    state_.GameRoot = GameRootOf(*picked);
+    AcceptGamePick(*picked);
+}
+
+void MainWindow::AcceptGamePick(const std::string& path) {
+    WriteBoxText(SelectionKind::Game, path);
+    state_.GameRoot = GameRootOf(path);
     // The chooser's own name test, without the existence query; the buttons keep what the
     // row's check gave them.
     const std::string text = BoxText(SelectionKind::Game);
@@ -293,10 +362,63 @@ void MainWindow::ChooseGame() {
         WriteMark(*this, SelectionKind::Game, CheckMark::Blank);
     } else if (IsGameExecutableName(text)) {
         WriteMark(*this, SelectionKind::Game, CheckMark::Accepted);
+        NoteVerdict(SelectionKind::Game, Verdict::Accepted, text);
     } else {
         services_.ShowMessage(nullptr, "请选择正确的目录", "提示", MB_OKCANCEL | MB_TASKMODAL);
         WriteMark(*this, SelectionKind::Game, CheckMark::Rejected);
+        NoteVerdict(SelectionKind::Game, Verdict::WrongGameName, text);
     }
+}
+
+void MainWindow::DropFiles(const std::vector<std::string>& paths) {
+    std::array<std::optional<std::string>, 5> picks;
+    std::string unknown;
+    for (const std::string& path : paths) {
+        const std::optional<SelectionKind> row = RowForFile(path);
+        if (row) {
+            picks[Index(*row)] = path;  // the last of several for one row wins
+        } else {
+            unknown += "\r\n" + FileNameOf(path);
+        }
+    }
+    // The game file is taken exactly as a confirmed pick in its chooser.
+    if (const auto& game = picks[Index(SelectionKind::Game)]) {
+        chosenPaths_[Index(SelectionKind::Game)] = *game;
+        AcceptGamePick(*game);
+    }
+    for (SelectionKind row : kAddOnRows) {
+        if (picks[Index(row)]) WriteBoxText(row, *picks[Index(row)]);
+    }
+    if (!unknown.empty()) {
+        services_.ShowMessage(window_, "以下文件不属于任何一栏，没有使用：" + unknown, "提示",
+                              MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void MainWindow::NoteVerdict(SelectionKind row, Verdict verdict, const std::string& text) {
+    verdicts_[Index(row)] = verdict;
+    judgedTexts_[Index(row)] = text;
+}
+
+std::string MainWindow::MarkTip(SelectionKind row) const {
+    const std::string& text = judgedTexts_[Index(row)];
+    switch (verdicts_[Index(row)]) {
+        case Verdict::Blank: return "尚未选择文件";
+        case Verdict::Missing: return "文件不存在：" + text;
+        case Verdict::WrongGameName: return "游戏文件必须命名为 hl.exe 或 cstrike.exe（小写）";
+        case Verdict::WrongExtension:
+            return "文件扩展名必须是 ." + std::string(AcceptedExtension(row)) + "（小写）";
+        case Verdict::Accepted: break;
+    }
+    const std::string unchosen = "尚未通过“选择目录”选择游戏，将按程序所在的文件夹计算";
+    if (row == SelectionKind::Game) {
+        return "游戏：" + text + "\r\n" +
+               (state_.GameRoot.empty() ? unchosen : "游戏目录：" + state_.GameRoot);
+    }
+    std::string tip =
+        "将导入：" + text + "\r\n到：" + state_.GameRoot + DestinationFolderOf(state_, row);
+    if (state_.GameRoot.empty()) tip += "\r\n（" + unchosen + "）";
+    return tip;
 }
 
 void MainWindow::WriteBoxText(SelectionKind row, const std::string& text) {

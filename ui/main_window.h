@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/installer_state.h"
 #include "core/selection.h"
@@ -45,6 +46,11 @@ public:
     // The choosers behind the rows' buttons: the game row's, and the add-on rows'.
     void ChooseGame();
     void ChooseFile(SelectionKind row);
+    // Files dropped onto the window go to the rows their names fit; the rest are listed.
+    void DropFiles(const std::vector<std::string>& paths);
+    // The explanation a row's mark shows when hovered.
+    std::string MarkTip(SelectionKind row) const;
+    HWND Tooltip() const { return tooltip_; }
     // The path last confirmed in a row's chooser; empty until the first.
     const std::string& ChosenPath(SelectionKind row) const {
         return chosenPaths_[static_cast<std::size_t>(row)];
@@ -60,6 +66,7 @@ public:
     void SetMarkCaption(SelectionKind row, const std::string& caption) override;
     std::string MarkCaption(SelectionKind row) override;
     void EnableButton(ActionButton button, bool enabled) override;
+    void NoteVerdict(SelectionKind row, Verdict verdict, const std::string& text) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -74,6 +81,10 @@ private:
     LRESULT OnControlColour(HDC dc, HWND control);
     void Install();
     std::optional<std::string> Choose(SelectionKind row);
+    void AcceptGamePick(const std::string& path);
+    void CreateTooltip();
+    static LRESULT CALLBACK MarkProc(HWND mark, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR self);
     HWND MarkOf(SelectionKind row) const { return Control(RoleOf(row, ControlKind::Mark)); }
     HWND BoxOf(SelectionKind row) const { return Control(RoleOf(row, ControlKind::Box)); }
 
@@ -85,6 +96,10 @@ private:
     std::array<std::uint32_t, 5> markColours_{};
     std::array<std::string, 5> filters_;
     std::array<std::string, 5> chosenPaths_;
+    std::array<Verdict, 5> verdicts_{};
+    std::array<std::string, 5> judgedTexts_;
+    HWND tooltip_ = nullptr;
+    std::wstring tipText_;  // what the tooltip shows, kept while it shows it
     UniqueFont textFont_;
     UniqueFont markFont_;
     UniqueFont linkFont_;

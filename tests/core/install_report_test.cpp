@@ -28,6 +28,11 @@ TEST(InstallReportText, OneLinePerRowWithRegistrationAfterThePlugin) {
           RegisterReport{RegisterOutcome::ListMissing, {}}},
          "插件导入成功\r\n插件未写入 plugins.ini：找不到 "
          "cstrike\\addons\\amxmodx\\configs\\plugins.ini\r\n模型导入成功\r\n"},
+        {"plugin name AMX Mod X would not load",
+         {{Row(K::Plugin, "my plugin.amxx", P::Installed)},
+          RegisterReport{RegisterOutcome::Registered, {}, PluginNameProblem::Blank}},
+         "插件导入成功（注意：文件名含有空格，AMX Mod X 不会按此名称加载该插件，建议改用简单的英文文件名，如 "
+         "my_plugin.amxx）\r\n"},
         {"failures name kind, file and reason",
          {{Row(K::Effect, "e.spr", P::InUse), Row(K::Map, "d.bsp", P::Failed, "设备未就绪。"),
            Row(K::Model, "m.mdl", P::DestinationFolderMissing)},

@@ -62,3 +62,34 @@ TEST(PluginList, TextLengthStopsAtTheFirstTerminator) {
 
 }  // namespace
 }  // namespace varnholt
+
+namespace varnholt {
+namespace {
+
+TEST(PluginName, NamesAmxModXWouldNotLoad) {
+    struct Case {
+        std::string name;
+        PluginNameProblem problem;
+    };
+    const Case cases[] = {
+        {"admin.amxx", PluginNameProblem::None},
+        {"9mm_fix.amxx", PluginNameProblem::None},
+        {"Admin_Chat-2.amxx", PluginNameProblem::None},
+        {"my plugin.amxx", PluginNameProblem::Blank},
+        {"tab\tname.amxx", PluginNameProblem::Blank},
+        {"a;b.amxx", PluginNameProblem::Semicolon},
+        {";debug.amxx", PluginNameProblem::Semicolon},
+        {"_hidden.amxx", PluginNameProblem::NotLetterOrDigitFirst},
+        {"\xBD\xB5\xC2\xE4.amxx", PluginNameProblem::NotLetterOrDigitFirst},  // GBK Chinese
+        {"", PluginNameProblem::NotLetterOrDigitFirst},
+        {std::string(kLongestPluginName - 5, 'a') + ".amxx", PluginNameProblem::None},
+        {std::string(kLongestPluginName - 4, 'a') + ".amxx", PluginNameProblem::TooLong},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CheckPluginName(c.name), c.problem);
+    }
+}
+
+}  // namespace
+}  // namespace varnholt

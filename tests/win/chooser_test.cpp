@@ -206,7 +206,9 @@ TEST_F(ChooserTest, WholeJobThroughTheChoosers) {
     }
     ASSERT_EQ(services.record.messages.size(), 1u);
     EXPECT_EQ(services.record.messages[0].text,
-              "插件导入成功\r\n模型导入成功\r\n特效导入成功\r\n地图导入成功\r\n");
+              "插件导入成功（注意：文件名不是以英文字母或数字开头，AMX Mod X 不会按此名称加载该插件，"
+              "建议改用简单的英文文件名，如 my_plugin.amxx）\r\n"
+              "模型导入成功\r\n特效导入成功\r\n地图导入成功\r\n");
     EXPECT_EQ(services.record.messages[0].flags, static_cast<unsigned>(MB_OK | MB_ICONINFORMATION));
 
     Click(ControlRole::RunGameButton);
