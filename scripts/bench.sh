@@ -24,17 +24,12 @@ fi
 cmake --build build/win64 -j "$(nproc)" --target varnholt empty_window startup_bench \
     install_bench plugin_list_bench memory_bench
 
-# With the 32-bit Wine loader installed on a kernel that cannot run it, `wine` fails for
-# every program; the 64-bit loader runs this 64-bit build directly.
-if ! wine --version >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; then
-    export WINELOADER=/usr/lib/wine/wine64
-    wine() { /usr/lib/wine/wine64 "$@"; }
-fi
-
 log="$(mktemp)"
 VARNHOLT_BUILD="$build"
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
+# The 64-bit build runs on wine64 itself (see wine-env.sh).
+wine() { "$VARNHOLT_WINE" "$@"; }
 # Ends this prefix's server and the display started for the run (if one was).
 trap 'rm -f "$log"; wineserver -k >/dev/null 2>&1 || true; [ -n "${VARNHOLT_XVFB:-}" ] && kill "$VARNHOLT_XVFB" 2>/dev/null || true' EXIT
 # The program opens its web site at start-up through the shell. Wine reads its DLL overrides

@@ -9,6 +9,10 @@ cd "$root"
 jobs=$(nproc)
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j "$jobs"
+# The fuzz targets, for a short bounded run (scripts/fuzz.sh runs them longer).
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVARNHOLT_FUZZ=ON -DVARNHOLT_SANITIZE=OFF -DVARNHOLT_TESTS=OFF >/dev/null
+cmake --build build/fuzz -j "$jobs"
 for arch in x86_64:win64 i686:win32; do
     cmake -S . -B "build/${arch#*:}" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-${arch%%:*}.cmake" >/dev/null
@@ -18,6 +22,8 @@ done
 status=0
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure || status=1
+echo "== fuzz targets, short runs"
+ctest --test-dir build/fuzz --output-on-failure -R fuzz || status=1
 
 # As root, Wine would write read-only files; the tests need Windows' refusal, so the Wine
 # side runs without the capability that overrides file permissions.
