@@ -92,12 +92,16 @@ RegisterReport RegisterPlugin(InstallerState& state, const std::string& fileName
     OpenResult opened = files.OpenExisting(state.GameRoot + std::string(kPluginListPath));
     std::optional<std::string> content;
     if (opened.file) content = opened.file->ReadAll();
-    const std::string old = content.value_or("");
+    const bool readable = content.has_value();
+    // The list can be megabytes: it is moved, not copied, on its way to PluginListText.
+    std::string old = content ? std::move(*content) : std::string();
     const ListAppend append = ComposeListAppend(old, name.value_or(fileName));
-    state.PluginListText = old.substr(0, append.offset) + append.bytes;
+    old.resize(append.offset);
+    old += append.bytes;
+    state.PluginListText = std::move(old);
 
     if (!opened.file) return ListFailure(opened.result);
-    if (!content) return {RegisterOutcome::ListUnreadable, {}};
+    if (!readable) return {RegisterOutcome::ListUnreadable, {}};
     // A name the list's code page cannot hold would reach AMX Mod X garbled: leave it out.
     if (!name) return {RegisterOutcome::NameNotRepresentable, {}};
     const FileResult written = opened.file->WriteAt(append.offset, append.bytes);

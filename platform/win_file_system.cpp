@@ -68,7 +68,10 @@ public:
         LARGE_INTEGER size{};
         if (!GetFileSizeEx(file_.get(), &size) || size.QuadPart < 0) return std::nullopt;
         if (!Seek(0)) return std::nullopt;
-        std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+        std::string bytes;
+        // Room for the entry that is usually appended next, so it needs no second buffer.
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart) + 1024);
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
         std::size_t done = 0;
         while (done < bytes.size()) {
             const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
