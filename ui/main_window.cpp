@@ -106,7 +106,12 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
         self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     }
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->HandleMessage(message, wParam, lParam);
+    // No exception may unwind through the system's code that called us.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -281,7 +286,7 @@ LRESULT MainWindow::OnControlColour(HDC dc, HWND control) {
 LRESULT CALLBACK MainWindow::MarkProc(HWND mark, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR, DWORD_PTR self) {
     if (message == WM_LBUTTONDOWN) {
-        // A press on a mark moves the window, as on every other label.
+        // A press on a mark moves the window, as on every other label (nothing here throws).
         ReleaseCapture();
         SendMessageW(reinterpret_cast<MainWindow*>(self)->window_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
         return 0;
@@ -312,7 +317,11 @@ LRESULT CALLBACK MainWindow::LinkProc(HWND link, UINT message, WPARAM wParam, LP
         case WM_LBUTTONDOWN:
             // On the press, not the release; a double click's second press arrives as
             // WM_LBUTTONDBLCLK and opens nothing more.
-            OpenSite(reinterpret_cast<MainWindow*>(self)->services_);
+            try {
+                OpenSite(reinterpret_cast<MainWindow*>(self)->services_);
+            } catch (...) {
+                // Opening the site is best effort; nothing unwinds into the system.
+            }
             return 0;
         case WM_SETCURSOR:
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
