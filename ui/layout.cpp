@@ -64,8 +64,8 @@ std::span<const ControlSpec> Layout() { return kLayout; }
 const ControlSpec& SpecOf(ControlRole role) { return kLayout[static_cast<std::size_t>(role)]; }
 
 ControlRole RoleOf(SelectionKind row, ControlKind kind) {
-    for (const ControlSpec& spec : kLayout) {
-        if (spec.row == row && spec.kind == kind) return spec.role;
+    for (const ControlSpec& entry : kLayout) {
+        if (entry.row == row && entry.kind == kind) return entry.role;
     }
     return ControlRole::SiteLink;  // unreachable for the five row kinds
 }

@@ -180,20 +180,20 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::CreateControls() {
     creating_ = true;
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-    for (const ControlSpec& spec : Layout()) {
-        const ControlClass controlClass = ClassOf(spec.kind);
+    for (const ControlSpec& entry : Layout()) {
+        const ControlClass controlClass = ClassOf(entry.kind);
         if (!controlClass.name) continue;  // the choosers are dialogs, opened on demand
         HWND control = CreateWindowExW(
-            controlClass.exStyle, controlClass.name, Widen(spec.text).c_str(), controlClass.style,
-            spec.left, spec.top, spec.width, spec.height, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(spec.role))), instance,
+            controlClass.exStyle, controlClass.name, Widen(entry.text).c_str(), controlClass.style,
+            entry.left, entry.top, entry.width, entry.height, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(entry.role))), instance,
             nullptr);
-        controls_[static_cast<std::size_t>(spec.role)] = control;
-        if (spec.kind == ControlKind::Box) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
-        if (spec.kind == ControlKind::Link) {
+        controls_[static_cast<std::size_t>(entry.role)] = control;
+        if (entry.kind == ControlKind::Box) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+        if (entry.kind == ControlKind::Link) {
             SetWindowSubclass(control, LinkProc, 1, reinterpret_cast<DWORD_PTR>(this));
         }
-        if (spec.kind == ControlKind::Mark) {
+        if (entry.kind == ControlKind::Mark) {
             SetWindowSubclass(control, MarkProc, 1, reinterpret_cast<DWORD_PTR>(this));
         }
     }
@@ -229,13 +229,13 @@ void MainWindow::ApplyDpi(UINT dpi) {
     mark.lfWeight = FW_BOLD;
     markFont_.reset(CreateFontIndirectW(&mark));
 
-    for (const ControlSpec& spec : Layout()) {
-        HWND control = Control(spec.role);
+    for (const ControlSpec& entry : Layout()) {
+        HWND control = Control(entry.role);
         if (!control) continue;
-        SetWindowPos(control, nullptr, Scale(spec.left, dpi), Scale(spec.top, dpi),
-                     Scale(spec.width, dpi), Scale(spec.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = spec.kind == ControlKind::Mark   ? markFont_.get()
-                           : spec.kind == ControlKind::Link ? linkFont_.get()
+        SetWindowPos(control, nullptr, Scale(entry.left, dpi), Scale(entry.top, dpi),
+                     Scale(entry.width, dpi), Scale(entry.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = entry.kind == ControlKind::Mark   ? markFont_.get()
+                           : entry.kind == ControlKind::Link ? linkFont_.get()
                                                             : textFont_.get();
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
@@ -254,22 +254,22 @@ void MainWindow::OnCommand(int id, int code) {
     if (creating_) return;
     const int index = id - kFirstControlId;
     if (index < 0 || index >= kControlCount) return;  // IDOK and IDCANCEL: Enter and Escape
-    const ControlSpec& spec = Layout()[static_cast<std::size_t>(index)];
-    if (spec.kind == ControlKind::Box && code == EN_CHANGE) {
-        if (!writingBox_) CheckSelection(*spec.row, *this, files_);
+    const ControlSpec& entry = Layout()[static_cast<std::size_t>(index)];
+    if (entry.kind == ControlKind::Box && code == EN_CHANGE) {
+        if (!writingBox_) CheckSelection(*entry.row, *this, files_);
         return;
     }
     // A click message can still reach a greyed-out button (BM_CLICK, accessibility tools);
     // a disabled button never acts.
-    if (code != BN_CLICKED || !IsWindowEnabled(Control(spec.role))) return;
-    switch (spec.role) {
+    if (code != BN_CLICKED || !IsWindowEnabled(Control(entry.role))) return;
+    switch (entry.role) {
         case ControlRole::InstallButton: Install(); break;
         case ControlRole::RunGameButton: LaunchGame(services_, BoxText(SelectionKind::Game)); break;
         case ControlRole::GameChooseButton: ChooseGame(); break;
         case ControlRole::PluginChooseButton:
         case ControlRole::ModelChooseButton:
         case ControlRole::EffectChooseButton:
-        case ControlRole::MapChooseButton: ChooseFile(*spec.row); break;
+        case ControlRole::MapChooseButton: ChooseFile(*entry.row); break;
         default: break;
     }
 }

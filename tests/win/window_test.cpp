@@ -67,26 +67,26 @@ TEST_F(WindowTest, GeometryAndStyleFollowTheDesign) {
     EXPECT_STREQ(caption, L"Varnholt(Beta)");
 
     int created = 0;
-    for (const ControlSpec& spec : Layout()) {
-        HWND control = Control(spec.role);
-        if (spec.kind == ControlKind::FileChooser) {
+    for (const ControlSpec& entry : Layout()) {
+        HWND control = Control(entry.role);
+        if (entry.kind == ControlKind::FileChooser) {
             EXPECT_EQ(control, nullptr);
             continue;
         }
         ++created;
-        SCOPED_TRACE(std::string(spec.designName));
+        SCOPED_TRACE(std::string(entry.designName));
         RECT box;
         GetWindowRect(control, &box);
         MapWindowPoints(nullptr, handle, reinterpret_cast<POINT*>(&box), 2);
-        EXPECT_EQ(box.left, Scale(spec.left, dpi));
-        EXPECT_EQ(box.top, Scale(spec.top, dpi));
-        EXPECT_EQ(box.right - box.left, Scale(spec.width, dpi));
-        EXPECT_EQ(box.bottom - box.top, Scale(spec.height, dpi));
-        EXPECT_EQ(Text(spec.role), spec.text);
+        EXPECT_EQ(box.left, Scale(entry.left, dpi));
+        EXPECT_EQ(box.top, Scale(entry.top, dpi));
+        EXPECT_EQ(box.right - box.left, Scale(entry.width, dpi));
+        EXPECT_EQ(box.bottom - box.top, Scale(entry.height, dpi));
+        EXPECT_EQ(Text(entry.role), entry.text);
         const bool tabStop = GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP;
-        EXPECT_EQ(tabStop, spec.kind == ControlKind::Box || spec.kind == ControlKind::Button ||
-                               spec.kind == ControlKind::ChooseButton);
-        if (spec.kind == ControlKind::Button || spec.kind == ControlKind::ChooseButton) {
+        EXPECT_EQ(tabStop, entry.kind == ControlKind::Box || entry.kind == ControlKind::Button ||
+                               entry.kind == ControlKind::ChooseButton);
+        if (entry.kind == ControlKind::Button || entry.kind == ControlKind::ChooseButton) {
             EXPECT_FALSE(SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
                 << "no default button";
         }
@@ -254,13 +254,13 @@ TEST_F(WindowTest, DpiChangeTakesTheSuggestedRectangleAndScalesTheControls) {
     EXPECT_EQ(outer.left, 100);
     EXPECT_EQ(outer.right - outer.left, 600);
     EXPECT_EQ(outer.bottom - outer.top, 378);
-    const ControlSpec& spec = SpecOf(ControlRole::MapBox);
+    const ControlSpec& entry = SpecOf(ControlRole::MapBox);
     RECT box;
     GetWindowRect(Control(ControlRole::MapBox), &box);
     MapWindowPoints(nullptr, handle, reinterpret_cast<POINT*>(&box), 2);
-    EXPECT_EQ(box.left, Scale(spec.left, 144));
-    EXPECT_EQ(box.top, Scale(spec.top, 144));
-    EXPECT_EQ(box.right - box.left, Scale(spec.width, 144));
+    EXPECT_EQ(box.left, Scale(entry.left, 144));
+    EXPECT_EQ(box.top, Scale(entry.top, 144));
+    EXPECT_EQ(box.right - box.left, Scale(entry.width, 144));
     LOGFONTW mark{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Control(ControlRole::MapMark), WM_GETFONT, 0, 0)),
                sizeof mark, &mark);
