@@ -13,24 +13,12 @@
 #include <string_view>
 
 #include "core/plugin_list.h"
+#include "fuzz/escaped.h"
 #include "fuzz/reference_rules.h"
 
 namespace {
 
-std::string Escaped(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
-            out.push_back(c);
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            out += hex;
-        }
-    }
-    return out;
-}
+using varnholt::fuzz::Escaped;
 
 [[noreturn]] void Fail(const char* what, std::string_view content, std::string_view name,
                        const std::string& detail = {}) {
