@@ -4,6 +4,9 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/text.h"
+#include "tests/win/temp_folder.h"
+
 namespace varnholt::bench {
 
 double Now() {
@@ -75,8 +78,8 @@ ScratchFolder::~ScratchFolder() {
 
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
+    UniqueFindHandle search(FindFirstFileW((path + L"\\*").c_str(), &entry));
+    if (search) {
         do {
             const std::wstring name = entry.cFileName;
             if (name == L"." || name == L"..") continue;
@@ -87,24 +90,18 @@ void RemoveTree(const std::wstring& path) {
             } else {
                 DeleteFileW(child.c_str());
             }
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
+        } while (FindNextFileW(search.get(), &entry));
     }
+    search.reset();
     RemoveDirectoryW(path.c_str());
 }
 
-void MakeFolders(const std::wstring& path) {
-    for (std::size_t at = path.find(L'\\', 3); at != std::wstring::npos;
-         at = path.find(L'\\', at + 1)) {
-        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-    }
-    CreateDirectoryW(path.c_str(), nullptr);
-}
+void MakeFolders(const std::wstring& path) { testing::MakeFolders(Narrow(path)); }
 
 bool WriteFilledFile(const std::wstring& path, std::uint64_t size, std::uint32_t seed) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     std::vector<std::uint32_t> block(1 << 18);  // 1 MB
     std::uint32_t state = seed | 1u;
     bool ok = true;
@@ -118,44 +115,40 @@ bool WriteFilledFile(const std::wstring& path, std::uint64_t size, std::uint32_t
         const DWORD want = static_cast<DWORD>(
             std::min<std::uint64_t>(size - done, block.size() * sizeof(std::uint32_t)));
         DWORD wrote = 0;
-        ok = WriteFile(file, block.data(), want, &wrote, nullptr) && wrote == want;
+        ok = WriteFile(file.get(), block.data(), want, &wrote, nullptr) && wrote == want;
         done += want;
     }
-    ok = FlushFileBuffers(file) && ok;
-    CloseHandle(file);
+    ok = FlushFileBuffers(file.get()) && ok;
     return ok;
 }
 
 void FlushToDisk(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    FlushFileBuffers(file);
-    CloseHandle(file);
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file) FlushFileBuffers(file.get());
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD wrote = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-                    wrote == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
+           wrote == bytes.size();
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return {};
     std::string bytes;
     char buffer[65536];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
     return bytes;
 }
 
@@ -173,13 +166,8 @@ std::wstring FolderOfModule() {
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
-ChildProcess::~ChildProcess() {
-    if (info_.hProcess) {
-        Terminate();
-        CloseHandle(info_.hProcess);
-        CloseHandle(info_.hThread);
-    }
-}
+// Ends the child when it still runs; the members then close its handles.
+ChildProcess::~ChildProcess() { Terminate(); }
 
 bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments,
                          bool shareOutput) {
@@ -196,23 +184,29 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& argume
         startup.hStdOutput = output;
         startup.hStdError = output;
     }
-    return CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, shareOutput,
-                          0, nullptr, directory.c_str(),
-                          &startup, &info_) != FALSE;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, shareOutput, 0, nullptr,
+                        directory.c_str(), &startup, &info)) {
+        return false;
+    }
+    process_.reset(info.hProcess);
+    thread_.reset(info.hThread);
+    id_ = info.dwProcessId;
+    return true;
 }
 
 void ChildProcess::Terminate() {
-    if (!info_.hProcess) return;
-    if (Running()) TerminateProcess(info_.hProcess, 1);
-    WaitForSingleObject(info_.hProcess, 10000);
+    if (!process_) return;
+    if (Running()) TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 10000);
 }
 
 bool ChildProcess::WaitForExit(DWORD milliseconds) {
-    return info_.hProcess && WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
+    return process_ && WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 bool ChildProcess::Running() const {
-    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 namespace {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
+
 namespace varnholt::bench {
 
 // Seconds on the performance counter.
@@ -44,7 +46,7 @@ private:
 };
 
 void RemoveTree(const std::wstring& path);
-// Creates `path` and every missing folder above it.
+// Creates `path` and every missing folder above it (testing::MakeFolders, on a UTF-16 path).
 void MakeFolders(const std::wstring& path);
 // Writes `size` bytes of pseudo-random content (never all zeros, never sparse), flushed to
 // the disk.
@@ -75,11 +77,13 @@ public:
     bool WaitForExit(DWORD milliseconds);
     bool Running() const;
 
-    HANDLE handle() const { return info_.hProcess; }
-    DWORD id() const { return info_.dwProcessId; }
+    HANDLE handle() const { return process_.get(); }
+    DWORD id() const { return id_; }
 
 private:
-    PROCESS_INFORMATION info_{};
+    UniqueHandle process_;
+    UniqueHandle thread_;
+    DWORD id_ = 0;
 };
 
 // The first visible top-level window of process `processId` whose class is `className` (any

@@ -45,15 +45,15 @@ struct Memory {
 
 Memory MemoryOf(DWORD processId) {
     Memory memory;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    const UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process) return memory;
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(process, &counters, sizeof counters)) {
+    if (GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) {
         memory.peakMb = static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
         memory.currentMb = static_cast<double>(counters.WorkingSetSize) / (1 << 20);
     }
-    CloseHandle(process);
     return memory;
 }
 

@@ -43,19 +43,18 @@ std::string ListOf(std::size_t size) {
 
 // The least a registration does: read all, append CR LF and the name at the end.
 bool PlainAppend(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) != FALSE;
+    bool ok = GetFileSizeEx(file.get(), &size) != FALSE;
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD got = 0;
-    ok = ok && ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    ok = ok && ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
     const std::string line = std::string("\r\n") + kName;
     DWORD wrote = 0;
-    ok = ok && WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &wrote, nullptr);
-    CloseHandle(file);
+    ok = ok && WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &wrote, nullptr);
     return ok;
 }
 
