@@ -7,7 +7,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     clang libclang-rt-14-dev
-    wine wine64 wine32:i386 xvfb xauth x11-apps imagemagick
+    wine wine64 wine32:i386 xvfb xauth x11-apps imagemagick xdotool
     locales fonts-wqy-microhei
 )
 
