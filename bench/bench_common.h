@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/text.h"
 
 namespace varnholt::bench {
 
@@ -95,7 +96,8 @@ HWND WaitForVisibleWindow(const ChildProcess& child, const wchar_t* className, d
 std::wstring ClassNameOf(HWND window);
 std::wstring TextOf(HWND window);
 
-std::string Utf8(const std::wstring& text);
-std::wstring Wide(const std::string& utf8);
+// UTF-8 and UTF-16, as the program converts them.
+using varnholt::Narrow;
+using varnholt::Widen;
 
 }  // namespace varnholt::bench

@@ -63,9 +63,9 @@ public:
         }
         list_ = game_ + L"\\cstrike\\addons\\amxmodx\\configs\\plugins.ini";
         FillDestinationFolders(state_);
-        state_.GameRoot = Utf8(game_) + "\\";
+        state_.GameRoot = Narrow(game_) + "\\";
         for (std::size_t i = 0; i < rows_.size(); ++i) {
-            rows_[i] = {std::string(kAcceptedCaption), Utf8(sources_[i])};
+            rows_[i] = {std::string(kAcceptedCaption), Narrow(sources_[i])};
         }
         return ResetList();
     }

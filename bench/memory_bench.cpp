@@ -105,7 +105,7 @@ public:
         for (const AddOn& addOn : kAddOns) write(addOn.row, folder_.sources + L"\\" + addOn.name);
         for (SelectionKind row : kAllRows) {
             const std::wstring mark = TextOf(ControlOf(window, RoleOf(row, ControlKind::Mark)));
-            if (Utf8(mark) != kAcceptedCaption) return Fail("a row was not accepted");
+            if (Narrow(mark) != kAcceptedCaption) return Fail("a row was not accepted");
         }
         HWND install = ControlOf(window, ControlRole::InstallButton);
         if (!IsWindowEnabled(install)) return Fail("the install button stayed disabled");
@@ -132,7 +132,7 @@ public:
         if (!Installed()) return Fail("the files were not installed");
 
         if (verbose) {
-            Print("report box text:\n%s\n", Utf8(report).c_str());
+            Print("report box text:\n%s\n", Narrow(report).c_str());
             Print("program closed by WM_CLOSE: %s\n", closed ? "yes" : "no (terminated)");
         }
         Print("  program: peak working set %.1f MB at start-up, %.1f MB after the install "

@@ -77,7 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring list = configs + L"\\plugins.ini";
     InstallerState state;
     FillDestinationFolders(state);
-    state.GameRoot = Utf8(game) + "\\";
+    state.GameRoot = Narrow(game) + "\\";
     WinFileSystem files;
 
     std::vector<Size> sizes = {

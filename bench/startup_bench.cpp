@@ -43,7 +43,7 @@ double StartOnce(Side& side) {
 // In a process started like the programs: how long the shell's "open" of the site address
 // takes there, and what it returns.
 void ProbeSiteOpening() {
-    const std::wstring address = Wide(std::string(varnholt::kSiteAddress));
+    const std::wstring address = Widen(std::string(varnholt::kSiteAddress));
     std::vector<double> times;
     INT_PTR code = 0;
     for (int i = 0; i < 5; ++i) {
@@ -84,8 +84,8 @@ int wmain(int argc, wchar_t** argv) {
     Side baseline{argv[3], {}, {}};
 
     Print("== start-up: process start to visible main window, %d alternating pairs\n", runs);
-    Print("program:  %s\nbaseline: %s\n", Utf8(program.program).c_str(),
-          Utf8(baseline.program).c_str());
+    Print("program:  %s\nbaseline: %s\n", Narrow(program.program).c_str(),
+          Narrow(baseline.program).c_str());
     // Warm-up starts bring both files and Wine's libraries into the page cache.
     for (int i = 0; i < 2; ++i) {
         if (StartOnce(program) < 0 || StartOnce(baseline) < 0) {
@@ -94,8 +94,8 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         }
     }
-    Print("windows found: program \"%s\", baseline \"%s\"\n", Utf8(program.className).c_str(),
-          Utf8(baseline.className).c_str());
+    Print("windows found: program \"%s\", baseline \"%s\"\n", Narrow(program.className).c_str(),
+          Narrow(baseline.className).c_str());
 
     for (int i = 0; i < runs; ++i) {
         // The order alternates so neither side always runs first after the pause.
