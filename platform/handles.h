@@ -78,11 +78,19 @@ struct IconTraits {
     static void Close(Type icon) { DestroyIcon(icon); }
 };
 
+// A DLL loaded by LoadLibrary.
+struct ModuleTraits {
+    using Type = HMODULE;
+    static Type Empty() { return nullptr; }
+    static void Close(Type module) { FreeLibrary(module); }
+};
+
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 using UniqueFont = UniqueResource<FontTraits>;
 using UniqueBrush = UniqueResource<BrushTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
+using UniqueModule = UniqueResource<ModuleTraits>;
 
 }  // namespace varnholt

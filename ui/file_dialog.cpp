@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/handles.h"
 #include "platform/text.h"
 
 namespace varnholt {
@@ -33,7 +34,13 @@ std::optional<std::string> OpenFileDialog(HWND owner, std::string_view filter,
     dialog.lpstrInitialDir = folder.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
                    OFN_OVERWRITEPROMPT;
-    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    // The dialog's DLL (and the printing support it brings along) is loaded only when a
+    // chooser opens, so start-up does not pay for it.
+    const UniqueModule dialogs(LoadLibraryW(L"comdlg32.dll"));
+    using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const auto getOpenFileName = reinterpret_cast<GetOpenFileNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(dialogs.get(), "GetOpenFileNameW")));
+    if (!getOpenFileName || !getOpenFileName(&dialog)) return std::nullopt;
     return Narrow(path.data());
 }
 
