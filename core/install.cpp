@@ -22,20 +22,21 @@ bool InstallReport::allSucceeded() const {
 
 namespace {
 
-struct RowFields {
-    std::string* folder;
-    std::string* fileName;
-};
-
-RowFields FieldsOf(InstallerState& state, SelectionKind row) {
+// An add-on row's folder and file-name fields; const when the state is.
+template <typename State>
+auto FieldsOf(State& state, SelectionKind row) {
+    struct Fields {
+        decltype(&state.PluginFolder) folder;
+        decltype(&state.PluginFileName) fileName;
+    };
     switch (row) {
-        case SelectionKind::Model: return {&state.ModelFolder, &state.ModelFileName};
-        case SelectionKind::Effect: return {&state.EffectFolder, &state.EffectFileName};
-        case SelectionKind::Map: return {&state.MapFolder, &state.MapFileName};
+        case SelectionKind::Model: return Fields{&state.ModelFolder, &state.ModelFileName};
+        case SelectionKind::Effect: return Fields{&state.EffectFolder, &state.EffectFileName};
+        case SelectionKind::Map: return Fields{&state.MapFolder, &state.MapFileName};
         case SelectionKind::Plugin:
         case SelectionKind::Game: break;
     }
-    return {&state.PluginFolder, &state.PluginFileName};
+    return Fields{&state.PluginFolder, &state.PluginFileName};
 }
 
 RegisterReport ListFailure(const FileResult& result) {
@@ -62,7 +63,7 @@ PlaceOutcome CopyFailure(const FileResult& result) {
 }  // namespace
 
 const std::string& DestinationFolderOf(const InstallerState& state, SelectionKind row) {
-    return *FieldsOf(const_cast<InstallerState&>(state), row).folder;
+    return *FieldsOf(state, row).folder;
 }
 
 InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, FileSystem& files) {
@@ -71,7 +72,7 @@ InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, File
         const SelectionKind row = kAddOnRows[i];
         const AddOnRow& input = rows[i];
         if (!IsAccepted(input.markCaption)) continue;
-        const RowFields fields = FieldsOf(state, row);
+        const auto fields = FieldsOf(state, row);
         *fields.fileName = FileNameOf(input.path);
         // The plugin is registered before its file is copied.
         if (row == SelectionKind::Plugin) {
