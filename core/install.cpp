@@ -77,8 +77,6 @@ InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, File
         // The plugin is registered before its file is copied.
         if (row == SelectionKind::Plugin) {
             report.plugin = RegisterPlugin(state, *fields.fileName, files);
-            const std::optional<std::string> listed = files.ToAnsi(*fields.fileName);
-            report.plugin->nameProblem = CheckPluginName(listed.value_or(*fields.fileName));
         }
         RowReport placed = PlaceFile(state, input.path, *fields.folder, *fields.fileName, files);
         placed.row = row;
@@ -87,9 +85,10 @@ InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, File
     return report;
 }
 
-RegisterReport RegisterPlugin(InstallerState& state, const std::string& fileName,
-                              FileSystem& files) {
-    const std::optional<std::string> name = files.ToAnsi(fileName);
+namespace {
+
+RegisterReport RegisterInList(InstallerState& state, const std::optional<std::string>& name,
+                              const std::string& fileName, FileSystem& files) {
     OpenResult opened = files.OpenExisting(state.GameRoot + std::string(kPluginListPath));
     std::optional<std::string> content;
     if (opened.file) content = opened.file->ReadAll();
@@ -108,6 +107,16 @@ RegisterReport RegisterPlugin(InstallerState& state, const std::string& fileName
     const FileResult written = opened.file->WriteAt(append.offset, append.bytes);
     if (!written.ok()) return ListFailure(written);
     return {RegisterOutcome::Registered, {}};
+}
+
+}  // namespace
+
+RegisterReport RegisterPlugin(InstallerState& state, const std::string& fileName,
+                              FileSystem& files) {
+    const std::optional<std::string> name = files.ToAnsi(fileName);
+    RegisterReport report = RegisterInList(state, name, fileName, files);
+    report.nameProblem = CheckPluginName(name.value_or(fileName));
+    return report;
 }
 
 RowReport PlaceFile(InstallerState& state, const std::string& source, const std::string& folder,
