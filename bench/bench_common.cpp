@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 #include "platform/text.h"
 #include "tests/win/temp_folder.h"
@@ -39,6 +40,19 @@ std::vector<double> Ratios(const std::vector<double>& first, const std::vector<d
     return ratios;
 }
 
+Comparison PrintComparison(const char* firstLabel, const std::vector<double>& first,
+                           const char* secondLabel, const std::vector<double>& second,
+                           const char* ratioName, double target) {
+    const Comparison c{SpreadOf(first), SpreadOf(second), SpreadOf(Ratios(first, second))};
+    for (const auto& [label, s] : {std::pair{firstLabel, c.first}, std::pair{secondLabel, c.second}}) {
+        Print("%s median %7.1f ms  (min %.1f, max %.1f)\n", label, s.median * 1e3, s.min * 1e3,
+              s.max * 1e3);
+    }
+    Print("ratio %s: median %.3f  (min %.3f, max %.3f)  target <= %.1f\n", ratioName, c.ratio.median,
+          c.ratio.min, c.ratio.max, target);
+    return c;
+}
+
 void Print(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -73,27 +87,7 @@ ScratchFolder::ScratchFolder(const wchar_t* prefix) {
 }
 
 ScratchFolder::~ScratchFolder() {
-    if (!path_.empty()) RemoveTree(path_);
-}
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW entry;
-    UniqueFindHandle search(FindFirstFileW((path + L"\\*").c_str(), &entry));
-    if (search) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(search.get(), &entry));
-    }
-    search.reset();
-    RemoveDirectoryW(path.c_str());
+    if (!path_.empty()) testing::RemoveTree(path_);
 }
 
 void MakeFolders(const std::wstring& path) { testing::MakeFolders(Narrow(path)); }

@@ -26,6 +26,14 @@ struct Spread {
 Spread SpreadOf(std::vector<double> values);
 // Element-wise first[i] / second[i].
 std::vector<double> Ratios(const std::vector<double>& first, const std::vector<double>& second);
+// Prints the median, min and max of two sides timed in seconds, each under its label, and of
+// their ratio under `ratioName`, against `target`; gives the three spreads.
+struct Comparison {
+    Spread first, second, ratio;
+};
+Comparison PrintComparison(const char* firstLabel, const std::vector<double>& first,
+                           const char* secondLabel, const std::vector<double>& second,
+                           const char* ratioName, double target);
 
 // printf to stdout, flushed at once so the output interleaves properly with the script's.
 void Print(const char* format, ...);
@@ -46,7 +54,6 @@ private:
     std::wstring path_;
 };
 
-void RemoveTree(const std::wstring& path);
 // Creates `path` and every missing folder above it (testing::MakeFolders, on a UTF-16 path).
 void MakeFolders(const std::wstring& path);
 // Writes `size` bytes of pseudo-random content (never all zeros, never sparse), flushed to

@@ -167,15 +167,11 @@ bool Measure(Bench& bench, int pairs, bool fresh, const char* title, const char*
         Print("  run %2d: InstallSelected %7.1f ms   CopyFileW x4 %7.1f ms   ratio %.3f\n", i + 1,
               a * 1e3, b * 1e3, a / b);
     }
-    const Spread s = SpreadOf(install);
-    const Spread p = SpreadOf(plain);
-    const Spread r = SpreadOf(Ratios(install, plain));
-    Print("InstallSelected  median %7.1f ms  (min %.1f, max %.1f)\n", s.median * 1e3, s.min * 1e3,
-          s.max * 1e3);
-    Print("CopyFileW x4     median %7.1f ms  (min %.1f, max %.1f)\n", p.median * 1e3, p.min * 1e3,
-          p.max * 1e3);
-    Print("ratio InstallSelected / CopyFileW: median %.3f  (min %.3f, max %.3f)  target <= 1.1\n",
-          r.median, r.min, r.max);
+    const Comparison c = PrintComparison("InstallSelected ", install, "CopyFileW x4    ", plain,
+                                         "InstallSelected / CopyFileW", 1.1);
+    const Spread& s = c.first;
+    const Spread& p = c.second;
+    const Spread& r = c.ratio;
     Summary("install (%s) ratio InstallSelected/CopyFileW: median %.3f (min %.3f, max %.3f; "
             "%.1f vs %.1f ms) target <= 1.1 %s",
             key, r.median, r.min, r.max, s.median * 1e3, p.median * 1e3,

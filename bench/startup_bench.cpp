@@ -114,15 +114,11 @@ int wmain(int argc, wchar_t** argv) {
               program.seconds.back() * 1e3, baseline.seconds.back() * 1e3,
               program.seconds.back() / baseline.seconds.back());
     }
-    const Spread p = SpreadOf(program.seconds);
-    const Spread b = SpreadOf(baseline.seconds);
-    const Spread r = SpreadOf(Ratios(program.seconds, baseline.seconds));
-    Print("program       median %7.1f ms  (min %.1f, max %.1f)\n", p.median * 1e3, p.min * 1e3,
-          p.max * 1e3);
-    Print("empty window  median %7.1f ms  (min %.1f, max %.1f)\n", b.median * 1e3, b.min * 1e3,
-          b.max * 1e3);
-    Print("ratio program / empty window: median %.3f  (min %.3f, max %.3f)  target <= 1.2\n",
-          r.median, r.min, r.max);
+    const Comparison c = PrintComparison("program      ", program.seconds, "empty window ",
+                                         baseline.seconds, "program / empty window", 1.2);
+    const Spread& p = c.first;
+    const Spread& b = c.second;
+    const Spread& r = c.ratio;
     Summary("start-up ratio program/empty window: median %.3f (min %.3f, max %.3f; %.1f vs %.1f ms) "
             "target <= 1.2 %s",
             r.median, r.min, r.max, p.median * 1e3, b.median * 1e3, r.median <= 1.2 ? "MET" : "NOT MET");

@@ -8,7 +8,6 @@
 #include "platform/text.h"
 
 namespace varnholt::testing {
-namespace {
 
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW entry;
@@ -29,8 +28,6 @@ void RemoveTree(const std::wstring& path) {
     search.reset();
     RemoveDirectoryW(path.c_str());
 }
-
-}  // namespace
 
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH + 1];

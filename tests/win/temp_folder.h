@@ -23,6 +23,8 @@ private:
     std::string path_;
 };
 
+// Removes a folder with everything in it, read-only files too.
+void RemoveTree(const std::wstring& path);
 void MakeFolders(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadBytes(const std::string& path);
