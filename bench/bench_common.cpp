@@ -133,17 +133,7 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
-    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return {};
-    std::string bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        bytes.append(buffer, got);
-    }
-    return bytes;
+    return testing::ReadBytes(Narrow(path)).value_or("");
 }
 
 long long FileSizeOf(const std::wstring& path) {
