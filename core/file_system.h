@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varnholt {
 
@@ -16,6 +17,7 @@ enum class FileError {
     AccessDenied,      // read-only, or no rights
     SharingViolation,  // another program holds the file
     DiskFull,
+    AlreadyExists,     // the name is taken
     Other,             // anything else; FileResult::systemText says what
 };
 
@@ -34,6 +36,29 @@ public:
     virtual std::optional<std::string> ReadAll() = 0;
     // Writes `bytes` starting at byte `offset`, nothing before or after them.
     virtual FileResult WriteAt(std::uint64_t offset, std::string_view bytes) = 0;
+    // Makes the file end after `size` bytes.
+    virtual FileResult SetEnd(std::uint64_t size) = 0;
+};
+
+// A file being written from the start, for content that is not a file of its own (a zip
+// entry). Its bytes are on disk once Finish() succeeded.
+class NewFile {
+public:
+    virtual ~NewFile() = default;
+    virtual FileResult Write(std::string_view bytes) = 0;
+    virtual FileResult Finish() = 0;
+};
+
+struct NewFileResult {
+    std::unique_ptr<NewFile> file;  // empty when the file could not be made
+    FileResult result;
+};
+
+// What tells one version of a file from another: its size and its last write time.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;  // 100-ns units since 1601, as the system keeps it
+    bool operator==(const FileStamp&) const = default;
 };
 
 struct OpenResult {
@@ -61,6 +86,39 @@ public:
     virtual OpenResult OpenExisting(const std::string& path) = 0;
     // `text` in the system's ANSI code page, or nothing when that code page cannot hold it.
     virtual std::optional<std::string> ToAnsi(const std::string& text) = 0;
+
+    // What the install journal and the backups need.
+    // The stamp of an existing file; nothing for a folder or a missing file.
+    virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
+    virtual bool IsReadOnly(const std::string& path) = 0;
+    // Copies `source` to `destination`, which must not exist yet (AlreadyExists). The copy
+    // is a plain writable file whatever the source's attributes.
+    virtual FileResult CopyToNew(const std::string& source, const std::string& destination) = 0;
+    // Creates `destination`, which must not exist yet, to be written from the start.
+    virtual NewFileResult CreateNew(const std::string& destination) = 0;
+    // Makes `link` a second name of the existing file `path` (same drive); fails where the
+    // drive cannot do that.
+    virtual FileResult HardLink(const std::string& path, const std::string& link) = 0;
+    // Renames a file or folder; never replaces an existing `to`.
+    virtual FileResult Rename(const std::string& from, const std::string& to) = 0;
+    // Renames a file over `to`, which is replaced in one step when it exists.
+    virtual FileResult RenameReplacing(const std::string& from, const std::string& to) = 0;
+    // Deletes a file (also one marked read-only: only files of our own are removed).
+    virtual FileResult Remove(const std::string& path) = 0;
+    // Creates one folder; AlreadyExists when it is there.
+    virtual FileResult CreateFolder(const std::string& path) = 0;
+    // Removes an empty folder.
+    virtual FileResult RemoveFolder(const std::string& path) = 0;
+    // The names in a folder that match `pattern` ("*" and "?"), folders or files only.
+    virtual std::vector<std::string> List(const std::string& folder, const std::string& pattern,
+                                          bool folders) = 0;
+    // Up to `length` bytes from `offset`; nothing when the file cannot be read.
+    virtual std::optional<std::string> ReadPart(const std::string& path, std::uint64_t offset,
+                                                std::size_t length) = 0;
+    // Appends `bytes` to the file, creating it when missing; on disk when it returns.
+    virtual FileResult Append(const std::string& path, std::string_view bytes) = 0;
+    // The local time as "2026-12-11 14-03-27", for naming an install's backup folder.
+    virtual std::string LocalTimeText() = 0;
 };
 
 }  // namespace varnholt

@@ -2,6 +2,7 @@
 
 #include "core/file_system.h"
 #include "core/path_rules.h"
+#include "core/plan_executor.h"
 #include "core/plugin_list.h"
 
 namespace varnholt {
@@ -39,27 +40,6 @@ auto FieldsOf(State& state, SelectionKind row) {
     return Fields{&state.PluginFolder, &state.PluginFileName};
 }
 
-RegisterReport ListFailure(const FileResult& result) {
-    switch (result.error) {
-        case FileError::NotFound:
-        case FileError::PathNotFound: return {RegisterOutcome::ListMissing, {}};
-        case FileError::AccessDenied: return {RegisterOutcome::ListAccessDenied, {}};
-        case FileError::SharingViolation: return {RegisterOutcome::ListInUse, {}};
-        default: return {RegisterOutcome::Failed, result.systemText};
-    }
-}
-
-PlaceOutcome CopyFailure(const FileResult& result) {
-    switch (result.error) {
-        case FileError::AccessDenied: return PlaceOutcome::AccessDenied;
-        case FileError::SharingViolation: return PlaceOutcome::InUse;
-        case FileError::DiskFull: return PlaceOutcome::DiskFull;
-        case FileError::NotFound: return PlaceOutcome::SourceMissing;
-        case FileError::PathNotFound: return PlaceOutcome::DestinationFolderMissing;
-        default: return PlaceOutcome::Failed;
-    }
-}
-
 }  // namespace
 
 const std::string& DestinationFolderOf(const InstallerState& state, SelectionKind row) {
@@ -68,91 +48,66 @@ const std::string& DestinationFolderOf(const InstallerState& state, SelectionKin
 
 InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, FileSystem& files) {
     InstallReport report;
+    InstallPlan plan;
+    plan.gameRoot = state.GameRoot;
+    std::optional<RegisterReport> registration;
     for (std::size_t i = 0; i < kAddOnRows.size(); ++i) {
         const SelectionKind row = kAddOnRows[i];
         const AddOnRow& input = rows[i];
         if (!IsAccepted(input.markCaption)) continue;
         const auto fields = FieldsOf(state, row);
         *fields.fileName = FileNameOf(input.path);
-        // The plugin is registered before its file is copied.
-        if (row == SelectionKind::Plugin) {
-            report.plugin = RegisterPlugin(state, *fields.fileName, files);
-        }
-        RowReport placed = PlaceFile(state, input.path, *fields.folder, *fields.fileName, files);
+        state.DestinationFolder = state.GameRoot + *fields.folder;
+        PlanUnit unit;
+        // The plugin is registered before its file is copied; the unit takes the entry back
+        // when the file cannot be placed.
+        if (row == SelectionKind::Plugin) registration = PlanRegistration(*fields.fileName, unit, files);
+        unit.placements.push_back({input.path, nullptr, *fields.folder + *fields.fileName});
+        plan.units.push_back(std::move(unit));
+
+        RowReport placed;
         placed.row = row;
+        placed.fileName = *fields.fileName;
+        placed.destination = state.DestinationFolder + *fields.fileName;
         report.rows.push_back(std::move(placed));
     }
+
+    ExecutionResult done = ExecutePlan(plan, files);
+    report.journalFolder = done.journalFolder;
+    report.journalProblem = done.journalProblem;
+    for (std::size_t u = 0; u < report.rows.size(); ++u) {
+        RowReport& row = report.rows[u];
+        const UnitResult& unit = done.units[u];
+        row.outcome = unit.placements.front().outcome;
+        row.systemText = unit.placements.front().systemText;
+        row.replaced = unit.placements.front().replaced;
+        if (row.row != SelectionKind::Plugin) continue;
+        if (!unit.additions.empty()) {
+            const AdditionResult& added = unit.additions.front();
+            registration->outcome = added.outcome;
+            registration->systemText = added.systemText;
+            state.PluginListText = added.listText;
+        } else {
+            state.PluginListText = "\r\n" + row.fileName;
+        }
+        report.plugin = registration;
+    }
     return report;
 }
 
-namespace {
-
-RegisterReport RegisterInList(InstallerState& state, const std::optional<std::string>& name,
-                              const std::string& fileName, FileSystem& files) {
-    OpenResult opened = files.OpenExisting(state.GameRoot + std::string(kPluginListPath));
-    std::optional<std::string> content;
-    if (opened.file) content = opened.file->ReadAll();
-    const bool readable = content.has_value();
-    // The list can be megabytes: it is moved, not copied, on its way to PluginListText.
-    std::string old = content ? std::move(*content) : std::string();
-    const ListAppend append = ComposeListAppend(old, name.value_or(fileName));
-    old.resize(append.offset);
-    old += append.bytes;
-    state.PluginListText = std::move(old);
-
-    if (!opened.file) return ListFailure(opened.result);
-    if (!readable) return {RegisterOutcome::ListUnreadable, {}};
-    // A name the list's code page cannot hold would reach AMX Mod X garbled: leave it out.
-    if (!name) return {RegisterOutcome::NameNotRepresentable, {}};
-    const FileResult written = opened.file->WriteAt(append.offset, append.bytes);
-    if (!written.ok()) return ListFailure(written);
-    return {RegisterOutcome::Registered, {}};
-}
-
-}  // namespace
-
-RegisterReport RegisterPlugin(InstallerState& state, const std::string& fileName,
-                              FileSystem& files) {
+RegisterReport PlanRegistration(const std::string& fileName, PlanUnit& unit, FileSystem& files) {
+    RegisterReport report;
+    // A pattern would register every plugin it matches, or none: never written to the list.
+    if (HasPatternCharacters(fileName)) {
+        report.outcome = RegisterOutcome::NameIsPattern;
+        return report;
+    }
     const std::optional<std::string> name = files.ToAnsi(fileName);
-    RegisterReport report = RegisterInList(state, name, fileName, files);
     report.nameProblem = CheckPluginName(name.value_or(fileName));
-    return report;
-}
-
-RowReport PlaceFile(InstallerState& state, const std::string& source, const std::string& folder,
-                    const std::string& fileName, FileSystem& files) {
-    state.DestinationFolder = state.GameRoot + folder;
-    RowReport report;
-    report.fileName = fileName;
-    report.destination = state.DestinationFolder + fileName;
-
-    // Deleting the destination first would remove the only copy when the user picked the
-    // file inside the game's own folder; the identity test catches every spelling of it.
-    if (files.SameFile(source, report.destination)) {
-        report.outcome = PlaceOutcome::AlreadyInPlace;
-        return report;
-    }
-    if (!files.Exists(source)) {
-        report.outcome = PlaceOutcome::SourceMissing;
-        return report;
-    }
-    if (files.IsFolder(source)) {
-        report.outcome = PlaceOutcome::SourceIsFolder;
-        return report;
-    }
-    if (!files.IsFolder(state.DestinationFolder)) {
-        report.outcome = PlaceOutcome::DestinationFolderMissing;
-        return report;
-    }
-    if (files.IsFolder(report.destination)) {
-        report.outcome = PlaceOutcome::FolderInTheWay;
-        return report;
-    }
-    const FileResult copied = files.CopyReplacing(source, report.destination);
-    if (!copied.ok()) {
-        report.outcome = CopyFailure(copied);
-        report.systemText = copied.systemText;
-    }
+    // A name the list's code page cannot hold would reach AMX Mod X garbled: leave it out.
+    unit.additions.push_back({std::string(kPluginListPath), name.value_or(fileName),
+                              name ? RegisterOutcome::Registered
+                                   : RegisterOutcome::NameNotRepresentable});
     return report;
 }
 

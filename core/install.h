@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/install_plan.h"
+#include "core/file_system.h"
 #include "core/installer_state.h"
 #include "core/plugin_list.h"
 #include "core/selection.h"
@@ -22,29 +24,6 @@ struct AddOnRow {
 // The four add-on rows in install order: plugin, model, effect, map.
 using AddOnRows = std::array<AddOnRow, 4>;
 
-enum class PlaceOutcome {
-    Installed,
-    AlreadyInPlace,  // the chosen file already is the destination file
-    SourceMissing,
-    SourceIsFolder,  // the row's path names a folder, which cannot be copied as a file
-    DestinationFolderMissing,
-    FolderInTheWay,  // a folder of the file's name stands at the destination
-    AccessDenied,
-    InUse,
-    DiskFull,
-    Failed,  // RowReport::systemText says why
-};
-
-enum class RegisterOutcome {
-    Registered,
-    ListMissing,
-    ListAccessDenied,
-    ListInUse,
-    ListUnreadable,
-    NameNotRepresentable,  // the name has characters the system's code page cannot hold
-    Failed,                // RegisterReport::systemText says why
-};
-
 struct RegisterReport {
     RegisterOutcome outcome = RegisterOutcome::Registered;
     std::string systemText;
@@ -57,6 +36,7 @@ struct RowReport {
     std::string destination;
     PlaceOutcome outcome = PlaceOutcome::Installed;
     std::string systemText;
+    bool replaced = false;  // the old file is kept in the install's backup folder
 
     bool placed() const {
         return outcome == PlaceOutcome::Installed || outcome == PlaceOutcome::AlreadyInPlace;
@@ -67,6 +47,8 @@ struct RowReport {
 struct InstallReport {
     std::vector<RowReport> rows;
     std::optional<RegisterReport> plugin;  // set when the plugin row was handled
+    std::string journalFolder;  // the install's backup folder below the game; empty if none
+    FileResult journalProblem;  // why no backup folder could be made (nothing was touched)
 
     bool allSucceeded() const;
 };
@@ -76,11 +58,7 @@ const std::string& DestinationFolderOf(const InstallerState& state, SelectionKin
 
 // Installs every add-on row whose mark is accepted, registering the plugin first.
 InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, FileSystem& files);
-// Appends the plugin's file name to the plugin list under GameRoot; never creates the list.
-RegisterReport RegisterPlugin(InstallerState& state, const std::string& fileName,
-                              FileSystem& files);
-// Copies `source` into GameRoot + `folder` as `fileName`, replacing a same-named file.
-RowReport PlaceFile(InstallerState& state, const std::string& source, const std::string& folder,
-                    const std::string& fileName, FileSystem& files);
+// The plugin row's registration: the list addition for `unit`, or why there is none.
+RegisterReport PlanRegistration(const std::string& fileName, PlanUnit& unit, FileSystem& files);
 
 }  // namespace varnholt

@@ -27,6 +27,12 @@ std::string PlaceReason(const RowReport& row) {
         case PlaceOutcome::AccessDenied: return "目标文件是只读的，或没有写入权限";
         case PlaceOutcome::InUse: return "文件正被其他程序占用（游戏是否正在运行？）";
         case PlaceOutcome::DiskFull: return "磁盘空间不足";
+        case PlaceOutcome::NameIsPattern: return "文件名含有 * 或 ?，不是真实的文件名";
+        case PlaceOutcome::BackupFailed:
+            return "无法在游戏目录中备份原来的文件，因此没有替换" +
+                   (row.systemText.empty() ? std::string() : "（" + row.systemText + "）");
+        case PlaceOutcome::KeptSetting: return {};
+        case PlaceOutcome::TakenBack: return "已撤回，因为同组的其他文件未能导入";
         case PlaceOutcome::Failed: return row.systemText;
     }
     return row.systemText;
@@ -41,6 +47,11 @@ std::string RegisterReason(const RegisterReport& report) {
         case RegisterOutcome::ListUnreadable: return "无法读取 plugins.ini";
         case RegisterOutcome::NameNotRepresentable:
             return "文件名含有系统编码无法表示的字符，AMX Mod X 无法读取，请改用英文文件名";
+        case RegisterOutcome::NameIsPattern: return "文件名含有 * 或 ?，不是真实的文件名";
+        case RegisterOutcome::AlreadyListed: return "plugins.ini 中已有此插件";
+        case RegisterOutcome::TakenBack: return "插件文件未能导入，已撤回在 plugins.ini 中添加的一行";
+        case RegisterOutcome::TakeBackFailed:
+            return "插件文件未能导入，但 plugins.ini 之后又被修改过，添加的一行未能撤回，请手动删除";
         case RegisterOutcome::Failed: return report.systemText;
     }
     return report.systemText;

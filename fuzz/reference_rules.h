@@ -2,9 +2,11 @@
 
 // Plain models of the core's text rules, written for the fuzz targets to compare against.
 // Each rule is spelt out step by step in the words it is stated in, so it can be checked by
-// eye; the parts return views into the text rather than copies only to keep runs fast.
+// eye; the cuts return views into the text rather than copies only to keep runs fast.
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,19 +57,63 @@ inline std::string_view LeftPart(std::string_view text, std::ptrdiff_t count) {
     return text.substr(0, static_cast<std::size_t>(count));
 }
 
-inline std::string_view FileNameOf(std::string_view path) {
-    return RightPart(path, Length(path) - LastPositionOf(path, "\\"));
+// The path functions below share neither the position arithmetic nor the cuts with the code:
+// they find the separator's byte index by their own scan and copy the result byte by byte.
+
+// The 0-based index of the last character start where `piece` begins, if any.
+inline std::optional<std::size_t> LastStartOf(std::string_view text, std::string_view piece) {
+    std::optional<std::size_t> last;
+    ForEachCharacterStart(text, [&](std::size_t start) {
+        if (text.substr(start, piece.size()) == piece) last = start;
+    });
+    return last;
 }
 
-inline std::string_view ExtensionOf(std::string_view path) {
-    return RightPart(path, Length(path) - LastPositionOf(path, "."));
+// Every byte after index `separator`; every byte of the text when there is no separator.
+inline std::string BytesAfter(std::string_view text, std::optional<std::size_t> separator) {
+    std::string bytes;
+    for (std::size_t at = separator ? *separator + 1 : 0; at < text.size(); ++at) {
+        bytes.push_back(text[at]);
+    }
+    return bytes;
 }
 
-inline std::string_view GameRootOf(std::string_view path) {
-    const std::ptrdiff_t exe = LastPositionOf(path, ".exe");
-    const std::ptrdiff_t backslash = LastPositionOf(path, "\\");
-    const std::string_view tail = RightPart(path, exe - backslash + 3);
-    return LeftPart(path, Length(path) - Length(tail));
+inline std::string FileNameOf(std::string_view path) {
+    return BytesAfter(path, LastStartOf(path, "\\"));
+}
+
+inline std::string ExtensionOf(std::string_view path) {
+    return BytesAfter(path, LastStartOf(path, "."));
+}
+
+// The rule cuts bytes off the end of the path; how many depends on where the last ".exe" and
+// the last backslash stand, case by case:
+//  - ".exe" after the backslash: the bytes from just after the backslash through the "e" that
+//    ends ".exe", so a path ending in ".exe" keeps its folder and the backslash;
+//  - ".exe" and no backslash at all: the bytes from the start through that "e", and one more
+//    (a missing backslash counts as position -1, two bytes before the first);
+//  - ".exe" only before the backslash: nothing;
+//  - no ".exe", a backslash as the very first byte: one byte; anywhere later: nothing;
+//  - neither: three bytes.
+// Cutting the whole path or more leaves the empty text.
+inline std::string GameRootOf(std::string_view path) {
+    const std::optional<std::size_t> exe = LastStartOf(path, ".exe");
+    const std::optional<std::size_t> backslash = LastStartOf(path, "\\");
+    std::size_t cut = 0;
+    if (exe && backslash && *exe > *backslash) {
+        cut = (*exe + 3) - *backslash;
+    } else if (exe && !backslash) {
+        cut = (*exe + 4) + 1;
+    } else if (exe) {
+        cut = 0;
+    } else if (backslash) {
+        cut = *backslash == 0 ? 1 : 0;
+    } else {
+        cut = 3;
+    }
+    std::string root;
+    for (std::size_t at = 0; at + cut < path.size(); ++at) root.push_back(path[at]);
+    return root;
 }
 
 // True when every lead byte is followed by exactly the continuation bytes (0x80-0xBF) its

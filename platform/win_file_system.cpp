@@ -24,6 +24,8 @@ FileResult FileResultOf(unsigned long code) {
         case ERROR_USER_MAPPED_FILE: return {FileError::SharingViolation, {}};
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL: return {FileError::DiskFull, {}};
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS: return {FileError::AlreadyExists, {}};
         default: return {FileError::Other, SystemErrorText(code)};
     }
 }
@@ -98,6 +100,11 @@ public:
         return {};
     }
 
+    FileResult SetEnd(std::uint64_t size) override {
+        if (!Seek(size) || !SetEndOfFile(file_.get())) return LastResult();
+        return {};
+    }
+
 private:
     bool Seek(std::uint64_t offset) {
         LARGE_INTEGER to{};
@@ -107,6 +114,32 @@ private:
 
     UniqueFileHandle file_;
 };
+
+class WinNewFile final : public NewFile {
+public:
+    explicit WinNewFile(UniqueFileHandle file) : file_(std::move(file)) {}
+
+    FileResult Write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            DWORD wrote = 0;
+            if (!WriteFile(file_.get(), bytes.data(), want, &wrote, nullptr)) return LastResult();
+            bytes.remove_prefix(wrote);
+        }
+        return {};
+    }
+    FileResult Finish() override {
+        const BOOL closed = CloseHandle(file_.release());
+        return closed ? FileResult{} : LastResult();
+    }
+
+private:
+    UniqueFileHandle file_;
+};
+
+std::uint64_t Join(DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
 
 }  // namespace
 
@@ -181,6 +214,163 @@ OpenResult WinFileSystem::OpenExisting(const std::string& path) {
 
 std::optional<std::string> WinFileSystem::ToAnsi(const std::string& text) {
     return ToAnsiCodePage(text);
+}
+
+std::optional<FileStamp> WinFileSystem::StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(FileApiPath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    return FileStamp{Join(data.nFileSizeHigh, data.nFileSizeLow),
+                     Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
+bool WinFileSystem::IsReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(FileApiPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+FileResult WinFileSystem::CopyToNew(const std::string& source, const std::string& destination) {
+    const std::wstring to = FileApiPath(destination);
+    if (!CopyFileW(FileApiPath(source).c_str(), to.c_str(), TRUE)) return LastResult();
+    // The copy takes the source's attributes: a file from a CD or a download marked
+    // read-only would land read-only and refuse the next install over it.
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        if (!SetFileAttributesW(to.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
+            const FileResult failed = LastResult();
+            RemoveTemporary(to);
+            return failed;
+        }
+    }
+    return {};
+}
+
+NewFileResult WinFileSystem::CreateNew(const std::string& destination) {
+    UniqueFileHandle file(CreateFileW(FileApiPath(destination).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {nullptr, LastResult()};
+    return {std::make_unique<WinNewFile>(std::move(file)), {}};
+}
+
+FileResult WinFileSystem::HardLink(const std::string& path, const std::string& link) {
+    if (!CreateHardLinkW(FileApiPath(link).c_str(), FileApiPath(path).c_str(), nullptr)) {
+        return LastResult();
+    }
+    return {};
+}
+
+FileResult WinFileSystem::Rename(const std::string& from, const std::string& to) {
+    if (!MoveFileExW(FileApiPath(from).c_str(), FileApiPath(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return LastResult();
+    }
+    return {};
+}
+
+FileResult WinFileSystem::RenameReplacing(const std::string& from, const std::string& to) {
+    const std::wstring target = FileApiPath(to);
+    if (!MoveFileExW(FileApiPath(from).c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD error = GetLastError();
+        // Windows refuses to replace a file held open with "access denied"; tell the user
+        // the file is in use rather than that rights are missing.
+        if (error == ERROR_ACCESS_DENIED && HeldByAnother(target)) error = ERROR_SHARING_VIOLATION;
+        return FileResultOf(error);
+    }
+    return {};
+}
+
+FileResult WinFileSystem::Remove(const std::string& path) {
+    const std::wstring file = FileApiPath(path);
+    if (DeleteFileW(file.c_str())) return {};
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesW(file.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+        if (DeleteFileW(file.c_str())) return {};
+        const FileResult failed = LastResult();
+        SetFileAttributesW(file.c_str(), attributes);
+        return failed;
+    }
+    return FileResultOf(error);
+}
+
+FileResult WinFileSystem::CreateFolder(const std::string& path) {
+    if (!CreateDirectoryW(FileApiPath(path).c_str(), nullptr)) return LastResult();
+    return {};
+}
+
+FileResult WinFileSystem::RemoveFolder(const std::string& path) {
+    if (!RemoveDirectoryW(FileApiPath(path).c_str())) return LastResult();
+    return {};
+}
+
+std::vector<std::string> WinFileSystem::List(const std::string& folder, const std::string& pattern,
+                                             bool folders) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(FileApiPath(folder + pattern).c_str(), &found));
+    if (!search) return names;
+    do {
+        const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const std::wstring_view name = found.cFileName;
+        if (isFolder != folders || name == L"." || name == L"..") continue;
+        names.push_back(Narrow(name));
+    } while (FindNextFileW(search.get(), &found));
+    return names;
+}
+
+std::optional<std::string> WinFileSystem::ReadPart(const std::string& path, std::uint64_t offset,
+                                                   std::size_t length) {
+    UniqueFileHandle file(CreateFileW(FileApiPath(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size)) return std::nullopt;
+    const auto total = static_cast<std::uint64_t>(size.QuadPart);
+    if (offset >= total) return std::string();
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(length, total - offset));
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return std::nullopt;
+    std::string bytes(want, '\0');
+    std::size_t done = 0;
+    while (done < want) {
+        DWORD got = 0;
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(want - done, 1u << 30));
+        if (!ReadFile(file.get(), bytes.data() + done, ask, &got, nullptr)) return std::nullopt;
+        if (got == 0) break;
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+FileResult WinFileSystem::Append(const std::string& path, std::string_view bytes) {
+    UniqueFileHandle file(CreateFileW(FileApiPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastResult();
+    DWORD wrote = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) ||
+        wrote != bytes.size()) {
+        return LastResult();
+    }
+    // The journal must be on disk before the action it announces is taken.
+    if (!FlushFileBuffers(file.get())) return LastResult();
+    return {};
+}
+
+std::string WinFileSystem::LocalTimeText() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const auto two = [](unsigned value) {
+        return std::string{char('0' + value / 10 % 10), char('0' + value % 10)};
+    };
+    return DecimalText(now.wYear) + "-" + two(now.wMonth) + "-" + two(now.wDay) + " " +
+           two(now.wHour) + "-" + two(now.wMinute) + "-" + two(now.wSecond);
 }
 
 }  // namespace varnholt

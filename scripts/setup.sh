@@ -3,10 +3,10 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ googletest python3
+    cmake ninja-build g++ googletest python3 zlib1g-dev libz-mingw-w64-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-    clang libclang-rt-14-dev
+    clang
     wine wine64 wine32:i386 xvfb xauth x11-apps imagemagick xdotool
     locales fonts-wqy-microhei
 )
@@ -30,6 +30,18 @@ if [ ${#missing[@]} -gt 0 ] || [ -n "${force_update:-}" ]; then
     if [ ${#missing[@]} -gt 0 ]; then
         sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
             "${missing[@]}" >/dev/null
+    fi
+fi
+
+# libFuzzer and the sanitizers' runtime for the clang that apt brought, whichever version
+# that is (its package carries the major version in its name).
+clang_major=$(clang -dumpversion | cut -d. -f1)
+if [ -n "$clang_major" ]; then
+    rt="libclang-rt-$clang_major-dev"
+    if ! dpkg-query -W -f='${Status}' "$rt" 2>/dev/null | grep -q "ok installed"; then
+        echo "setup: installing $rt"
+        sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            "$rt" >/dev/null
     fi
 fi
 

@@ -14,7 +14,9 @@ export VARNHOLT_WINE
 # Whether this machine runs 32-bit Linux programs, which 32-bit Wine needs.
 varnholt_runs_32bit() { [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
 
-export WINEPREFIX="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix"
+# VARNHOLT_WINEPREFIX names another prefix, so that two people working in one checkout
+# can run Wine tests side by side without ending each other's wineserver.
+export WINEPREFIX="${VARNHOLT_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=zh_CN.UTF-8

@@ -3,12 +3,12 @@
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # A server left from an earlier run may hold rights this run gave up: start afresh.
-WINEPREFIX="$root/build/wineprefix" wineserver -k >/dev/null 2>&1 || true
+WINEPREFIX="${VARNHOLT_WINEPREFIX:-$root/build/wineprefix}" wineserver -k >/dev/null 2>&1 || true
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
 # A small filesystem as drive M:, for the disk-full tests (skipped where mounting is not
 # allowed).
-full="$root/build/fullfs"
+full="$WINEPREFIX-fullfs"
 mkdir -p "$full"
 mountpoint -q "$full" || mount -t tmpfs -o size=8m varnholt-full "$full" 2>/dev/null || true
 if mountpoint -q "$full"; then

@@ -220,25 +220,45 @@ void MainWindow::CreateControls() {
 void MainWindow::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     LOGFONTW text = MessageFontFor(dpi);
-    textFont_.reset(CreateFontIndirectW(&text));
+    UniqueFont textFont(CreateFontIndirectW(&text));
     LOGFONTW link = text;
     link.lfUnderline = TRUE;
-    linkFont_.reset(CreateFontIndirectW(&link));
+    UniqueFont linkFont(CreateFontIndirectW(&link));
     LOGFONTW mark = text;
     mark.lfHeight = -Scale(16, dpi);
     mark.lfWeight = FW_BOLD;
-    markFont_.reset(CreateFontIndirectW(&mark));
+    UniqueFont markFont(CreateFontIndirectW(&mark));
 
     for (const ControlSpec& entry : Layout()) {
         HWND control = Control(entry.role);
         if (!control) continue;
         SetWindowPos(control, nullptr, Scale(entry.left, dpi), Scale(entry.top, dpi),
                      Scale(entry.width, dpi), Scale(entry.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = entry.kind == ControlKind::Mark   ? markFont_.get()
-                           : entry.kind == ControlKind::Link ? linkFont_.get()
-                                                            : textFont_.get();
+        const HFONT font = entry.kind == ControlKind::Mark   ? markFont.get()
+                           : entry.kind == ControlKind::Link ? linkFont.get()
+                                                            : textFont.get();
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+    // The old fonts go only now that no control holds them any more: a control repainting
+    // in between must never draw with a deleted font.
+    textFont_ = std::move(textFont);
+    linkFont_ = std::move(linkFont);
+    markFont_ = std::move(markFont);
+    SetTooltipWidth();
+}
+
+void MainWindow::SetTooltipWidth() {
+    if (!tooltip_) return;
+    // Long paths wrap at a width made for this DPI, and never wider than the screen the
+    // window is on.
+    int width = Scale(420, dpi_);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const int room = monitor.rcWork.right - monitor.rcWork.left - Scale(16, dpi_);
+        if (room > 0 && room < width) width = room;
+    }
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, width);
 }
 
 void MainWindow::PrepareWindow() {
@@ -299,7 +319,6 @@ void MainWindow::CreateTooltip() {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
                                nullptr, nullptr, nullptr);
     if (!tooltip_) return;
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(420, dpi_));
     for (SelectionKind row : kAllRows) {
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;

@@ -83,6 +83,7 @@ private:
     std::optional<std::string> Choose(SelectionKind row);
     void AcceptGamePick(const std::string& path);
     void CreateTooltip();
+    void SetTooltipWidth();
     static LRESULT CALLBACK MarkProc(HWND mark, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR self);
     HWND MarkOf(SelectionKind row) const { return Control(RoleOf(row, ControlKind::Mark)); }

@@ -7,6 +7,7 @@
 
 #include "core/file_system.h"
 #include "core/selection.h"
+#include "tests/core/memory_file_system.h"
 
 namespace varnholt::testing {
 
@@ -38,18 +39,11 @@ public:
 };
 
 // A file system that knows only which paths exist.
-class ExistenceOnly final : public FileSystem {
+class ExistenceOnly final : public MemoryFileSystem {
 public:
     std::set<std::string> existing;
 
     bool Exists(const std::string& path) override { return existing.count(path) > 0; }
-    bool IsFolder(const std::string&) override { return false; }
-    bool SameFile(const std::string&, const std::string&) override { return false; }
-    FileResult CopyReplacing(const std::string&, const std::string&) override {
-        return {FileError::Other, "not here"};
-    }
-    OpenResult OpenExisting(const std::string&) override { return {nullptr, {FileError::NotFound, {}}}; }
-    std::optional<std::string> ToAnsi(const std::string& text) override { return text; }
 };
 
 }  // namespace varnholt::testing

@@ -5,67 +5,40 @@
 #include <map>
 
 #include "core/file_system.h"
+#include "tests/core/memory_file_system.h"
 
 namespace varnholt {
 namespace {
 
 const std::string kAccepted(kAcceptedCaption);
 
-// Files as a map of path to bytes; folders as a set. Every call is logged.
-class MemoryFileSystem final : public FileSystem {
-public:
-    std::map<std::string, std::string> files;
-    std::set<std::string> folders;
-    std::set<std::string> unrepresentable;
-    std::vector<std::string> log;
+using testing::MemoryFileSystem;
 
-    bool Exists(const std::string& path) override {
-        return files.count(path) > 0 || folders.count(path) > 0;
-    }
-    bool IsFolder(const std::string& path) override { return folders.count(path) > 0; }
-    bool SameFile(const std::string& a, const std::string& b) override {
-        return a == b && files.count(a) > 0;
-    }
-    FileResult CopyReplacing(const std::string& source, const std::string& destination) override {
-        log.push_back("copy " + source + " -> " + destination);
-        files[destination] = files[source];
-        return {};
-    }
-    OpenResult OpenExisting(const std::string& path) override {
-        log.push_back("open " + path);
-        if (files.count(path) == 0) return {nullptr, {FileError::NotFound, {}}};
-        return {std::make_unique<Opened>(files[path]), {}};
-    }
-    std::optional<std::string> ToAnsi(const std::string& text) override {
-        if (unrepresentable.count(text)) return std::nullopt;
-        return text;
-    }
-
-private:
-    struct Opened final : OpenedFile {
-        explicit Opened(std::string& bytes) : bytes(bytes) {}
-        std::optional<std::string> ReadAll() override { return bytes; }
-        FileResult WriteAt(std::uint64_t offset, std::string_view data) override {
-            bytes.resize(std::max<std::size_t>(bytes.size(), offset + data.size()));
-            bytes.replace(offset, data.size(), data);
-            return {};
+// What reached the game, in order: list writes and files moved into place (backups aside).
+std::vector<std::string> Effects(const MemoryFileSystem& fs) {
+    std::vector<std::string> effects;
+    for (const std::string& entry : fs.log) {
+        if (entry.find("varnholt-backup") != std::string::npos) continue;
+        if (entry.rfind("write ", 0) == 0) effects.push_back(entry);
+        if (entry.rfind("rename ", 0) == 0 || entry.rfind("replace ", 0) == 0) {
+            effects.push_back("place " + entry.substr(entry.find(" -> ") + 4));
         }
-        std::string& bytes;
-    };
-};
+    }
+    return effects;
+}
 
 class InstallRun : public ::testing::Test {
 protected:
     InstallRun() {
         FillDestinationFolders(state);
         state.GameRoot = "G\\";
-        for (const char* folder : {"G\\cstrike\\addons\\amxmodx\\plugins\\", "G\\cstrike\\models\\",
-                                   "G\\cstrike\\sprites\\", "G\\cstrike\\maps\\"}) {
+        for (const char* folder : {"G\\cstrike\\addons\\amxmodx\\plugins", "G\\cstrike\\models",
+                                   "G\\cstrike\\sprites", "G\\cstrike\\maps"}) {
             fs.folders.insert(folder);
         }
-        fs.files["G\\cstrike\\addons\\amxmodx\\configs\\plugins.ini"] = "old.amxx";
+        fs.Put("G\\cstrike\\addons\\amxmodx\\configs\\plugins.ini", "old.amxx");
         for (const char* source : {"S\\p.amxx", "S\\m.mdl", "S\\e.spr", "S\\d.bsp"}) {
-            fs.files[source] = source;
+            fs.Put(source, source);
         }
     }
 
@@ -77,13 +50,13 @@ TEST_F(InstallRun, HandlesAcceptedRowsInOrderRegisteringThePluginFirst) {
     const AddOnRows rows = {{{kAccepted, "S\\p.amxx"}, {kAccepted, "S\\m.mdl"},
                              {kAccepted, "S\\e.spr"}, {kAccepted, "S\\d.bsp"}}};
     const InstallReport report = InstallSelected(state, rows, fs);
-    EXPECT_EQ(fs.log, (std::vector<std::string>{
-                          "open G\\cstrike\\addons\\amxmodx\\configs\\plugins.ini",
-                          "copy S\\p.amxx -> G\\cstrike\\addons\\amxmodx\\plugins\\p.amxx",
-                          "copy S\\m.mdl -> G\\cstrike\\models\\m.mdl",
-                          "copy S\\e.spr -> G\\cstrike\\sprites\\e.spr",
-                          "copy S\\d.bsp -> G\\cstrike\\maps\\d.bsp",
-                      }));
+    EXPECT_EQ(Effects(fs), (std::vector<std::string>{
+                               "write G\\cstrike\\addons\\amxmodx\\configs\\plugins.ini",
+                               "place G\\cstrike\\addons\\amxmodx\\plugins\\p.amxx",
+                               "place G\\cstrike\\models\\m.mdl",
+                               "place G\\cstrike\\sprites\\e.spr",
+                               "place G\\cstrike\\maps\\d.bsp",
+                           }));
     EXPECT_TRUE(report.allSucceeded());
     ASSERT_EQ(report.rows.size(), 4u);
     EXPECT_EQ(report.rows[1].row, SelectionKind::Model);
@@ -91,7 +64,8 @@ TEST_F(InstallRun, HandlesAcceptedRowsInOrderRegisteringThePluginFirst) {
     EXPECT_EQ(state.MapFileName, "d.bsp");
     EXPECT_EQ(state.DestinationFolder, "G\\cstrike\\maps\\");
     EXPECT_EQ(state.PluginListText, "old.amxx\r\np.amxx");
-    EXPECT_EQ(fs.files["G\\cstrike\\addons\\amxmodx\\configs\\plugins.ini"], "old.amxx\r\np.amxx");
+    EXPECT_EQ(fs.Bytes("G\\cstrike\\addons\\amxmodx\\configs\\plugins.ini"), "old.amxx\r\np.amxx");
+    EXPECT_EQ(fs.Bytes("G\\cstrike\\maps\\d.bsp"), "S\\d.bsp");
 }
 
 TEST_F(InstallRun, SkipsRowsWhoseMarkIsNotAccepted) {
@@ -99,7 +73,7 @@ TEST_F(InstallRun, SkipsRowsWhoseMarkIsNotAccepted) {
     const AddOnRows rows = {{{"", "S\\p.amxx"}, {"×", "S\\m.mdl"}, {"√ ", "S\\e.spr"},
                              {kAccepted, "S\\d.bsp"}}};
     const InstallReport report = InstallSelected(state, rows, fs);
-    EXPECT_EQ(fs.log, (std::vector<std::string>{"copy S\\d.bsp -> G\\cstrike\\maps\\d.bsp"}));
+    EXPECT_EQ(Effects(fs), (std::vector<std::string>{"place G\\cstrike\\maps\\d.bsp"}));
     EXPECT_FALSE(report.plugin.has_value());
     EXPECT_EQ(state.ModelFileName, "earlier.mdl");  // a skipped row keeps its earlier value
 
@@ -110,11 +84,12 @@ TEST_F(InstallRun, SkipsRowsWhoseMarkIsNotAccepted) {
 }
 
 TEST_F(InstallRun, ReportsEachRowThatCannotBePlaced) {
-    fs.folders.erase("G\\cstrike\\models\\");
+    fs.folders.erase("G\\cstrike\\models");
     fs.folders.insert("G\\cstrike\\sprites\\e.spr");
     fs.files.erase("S\\d.bsp");
     fs.folders.insert("S\\p.amxx");
     fs.files.erase("S\\p.amxx");
+    fs.log.clear();
     const AddOnRows rows = {{{kAccepted, "S\\p.amxx"}, {kAccepted, "S\\m.mdl"},
                              {kAccepted, "S\\e.spr"}, {kAccepted, "S\\d.bsp"}}};
     const InstallReport report = InstallSelected(state, rows, fs);
@@ -133,7 +108,7 @@ TEST_F(InstallRun, PluginRegistrationOutcomes) {
     fs.unrepresentable.insert("p.amxx");
     InstallReport report = InstallSelected(state, rows, fs);
     EXPECT_EQ(report.plugin->outcome, RegisterOutcome::NameNotRepresentable);
-    EXPECT_EQ(fs.files["G\\cstrike\\addons\\amxmodx\\configs\\plugins.ini"], "old.amxx");
+    EXPECT_EQ(fs.Bytes("G\\cstrike\\addons\\amxmodx\\configs\\plugins.ini"), "old.amxx");
     EXPECT_TRUE(report.rows[0].placed());  // the file is still copied
     EXPECT_FALSE(report.allSucceeded());
 
@@ -145,20 +120,22 @@ TEST_F(InstallRun, PluginRegistrationOutcomes) {
 }
 
 TEST_F(InstallRun, FileAlreadyAtItsDestinationIsLeftInPlace) {
-    fs.files["G\\cstrike\\maps\\d.bsp"] = "mine";
+    fs.Put("G\\cstrike\\maps\\d.bsp", "mine");
     const AddOnRows rows = {{{}, {}, {}, {kAccepted, "G\\cstrike\\maps\\d.bsp"}}};
     const InstallReport report = InstallSelected(state, rows, fs);
     EXPECT_EQ(report.rows[0].outcome, PlaceOutcome::AlreadyInPlace);
-    EXPECT_TRUE(fs.log.empty());
-    EXPECT_EQ(fs.files["G\\cstrike\\maps\\d.bsp"], "mine");
+    EXPECT_TRUE(fs.log.empty()) << "nothing changed, not even a backup folder";
+    EXPECT_EQ(fs.Bytes("G\\cstrike\\maps\\d.bsp"), "mine");
 }
 
 TEST_F(InstallRun, EmptyGameRootGivesRelativeDestinations) {
     state.GameRoot.clear();
-    fs.folders.insert("cstrike\\models\\");
+    fs.folders.insert("cstrike\\models");
     const AddOnRows rows = {{{}, {kAccepted, "S\\m.mdl"}, {}, {}}};
     InstallSelected(state, rows, fs);
-    EXPECT_EQ(fs.log, (std::vector<std::string>{"copy S\\m.mdl -> cstrike\\models\\m.mdl"}));
+    EXPECT_EQ(Effects(fs), (std::vector<std::string>{"place cstrike\\models\\m.mdl"}));
+    EXPECT_EQ(fs.Bytes("cstrike\\models\\m.mdl"), "S\\m.mdl");
+    EXPECT_TRUE(fs.IsFolder("varnholt-backup\\2026-12-11 14-03-27")) << "backups go by the current folder too";
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/plugin_list_cases.h"
+
 namespace varnholt {
 namespace {
 
@@ -12,35 +14,10 @@ std::string Apply(std::string content, const ListAppend& append) {
 }
 
 TEST(PluginList, NewNameGoesAfterTheWholeOldContent) {
-    using namespace std::string_literals;
-    struct Case {
-        const char* name;
-        std::string before;
-        std::string after;
-    };
-    const Case cases[] = {
-        {"empty list", "", "\r\nN.amxx"},
-        {"no final line break", "a.amxx", "a.amxx\r\nN.amxx"},
-        {"final line break", "a.amxx\r\n", "a.amxx\r\n\r\nN.amxx"},
-        {"name already listed", "N.amxx", "N.amxx\r\nN.amxx"},
-        {"single NUL ends the file", "a.amxx\0"s, "a.amxx\r\nN.amxx"},
-        {"single Ctrl-Z ends the file", "a.amxx\x1A", "a.amxx\r\nN.amxx"},
-        // Where the text ends before the last byte, nothing of the old content is replaced.
-        {"NUL in the middle", "a\0b.amxx"s, "a\0b.amxx\r\nN.amxx"s},
-        {"Ctrl-Z in the middle", "a\x1A" "b", "a\x1A" "b\r\nN.amxx"},
-        {"two NULs at the end", "a\0\0"s, "a\0\0\r\nN.amxx"s},
-        // A Ctrl-Z as the second byte of a two-byte character does not end the text.
-        {"Ctrl-Z as a trail byte", "a\x81\x1A", "a\x81\x1A\r\nN.amxx"},
-        // A NUL as the second byte ends the text before the character: two bytes short of
-        // the end, so both are kept.
-        {"NUL as a trail byte", "a\x81\0"s, "a\x81\0\r\nN.amxx"s},
-    };
-    for (const Case& c : cases) {
+    for (const testing::PluginListCase& c : testing::PluginListCases()) {
         SCOPED_TRACE(c.name);
-        const std::string after = Apply(c.before, ComposeListAppend(c.before, "N.amxx"));
-        EXPECT_EQ(after, c.after);
-        // Nothing follows the new name, and every old byte before the write offset survives.
-        EXPECT_TRUE(after.ends_with("\r\nN.amxx"));
+        const std::string after = Apply(c.before, ComposeListAppend(c.before, testing::kListedPlugin));
+        EXPECT_EQ(after, c.kept + "\r\n" + testing::kListedPlugin);
     }
 }
 

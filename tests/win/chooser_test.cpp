@@ -5,6 +5,8 @@
 #include "core/selection.h"
 #include "platform/text.h"
 #include "tests/win/dialog_driver.h"
+#include "tests/win/game_tree.h"
+#include "tests/win/launch_record.h"
 #include "tests/win/temp_folder.h"
 #include "tests/win/window_fixture.h"
 
@@ -166,22 +168,12 @@ struct RealStarts final : Services {
     }
 };
 
-std::string LaunchHelper() {
-    wchar_t self[MAX_PATH];
-    const std::string path = Narrow(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)));
-    return path.substr(0, path.find_last_of('\\') + 1) + "launch_helper.exe";
-}
-
 TEST_F(ChooserTest, WholeJobThroughTheChoosers) {
     RealStarts services;
     Recreate(services);
     const std::string game = dir / "Counter-Strike 1.6";
-    for (const char* folder : {"cstrike\\addons\\amxmodx\\plugins", "cstrike\\addons\\amxmodx\\configs",
-                               "cstrike\\models", "cstrike\\sprites", "cstrike\\maps"}) {
-        MakeFolders(game + "\\" + folder);
-    }
-    ASSERT_TRUE(CopyFileW(Widen(LaunchHelper()).c_str(), Widen(game + "\\hl.exe").c_str(), FALSE));
-    WriteBytes(game + "\\cstrike\\addons\\amxmodx\\configs\\plugins.ini", "admin.amxx\r\n");
+    MakeGameTree(game, "admin.amxx\r\n");
+    ASSERT_TRUE(CopyFileW(Widen(LaunchHelperPath()).c_str(), Widen(game + "\\hl.exe").c_str(), FALSE));
     WriteBytes(game + "\\cstrike\\maps\\de_snow.bsp", "old map");
     MakeFolders(dir / "下载");
     const char* names[] = {"降落伞.amxx", "v_ak47.mdl", "fire.spr", "de_snow.bsp"};
@@ -212,15 +204,11 @@ TEST_F(ChooserTest, WholeJobThroughTheChoosers) {
     EXPECT_EQ(services.record.messages[0].flags, static_cast<unsigned>(MB_OK | MB_ICONINFORMATION));
 
     Click(ControlRole::RunGameButton);
-    std::optional<std::string> record;
-    for (int i = 0; i < 100 && !record; ++i, Sleep(50)) {
-        record = ReadBytes(game + "\\launch-record.txt");
-        if (record && record->empty()) record.reset();
-    }
+    const std::optional<LaunchRecord> record = WaitForLaunchRecord(game);
     ASSERT_TRUE(record) << "the game did not start";
-    const std::wstring lines(reinterpret_cast<const wchar_t*>(record->data()),
-                             record->size() / sizeof(wchar_t));
-    EXPECT_EQ(Narrow(lines), "\"" + game + "\\hl.exe\"\n" + game + "\n1\n");
+    EXPECT_EQ(record->commandLine, "\"" + game + "\\hl.exe\"");
+    EXPECT_EQ(record->folder, game);
+    EXPECT_EQ(record->showWindow, "1");
 }
 
 }  // namespace

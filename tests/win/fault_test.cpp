@@ -8,6 +8,7 @@
 #include "platform/long_path.h"
 #include "platform/text.h"
 #include "platform/win_file_system.h"
+#include "tests/win/game_tree.h"
 #include "tests/win/temp_folder.h"
 
 namespace varnholt {
@@ -15,21 +16,12 @@ namespace {
 
 using testing::ListFolder;
 using testing::MakeFolders;
+using testing::MakeGameTree;
 using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
 
 const std::string kAccepted(kAcceptedCaption);
-
-// A game tree under `root` with the maps folder and a plugin list.
-void MakeGame(const std::string& root) {
-    for (const char* folder :
-         {"cstrike\\addons\\amxmodx\\plugins", "cstrike\\addons\\amxmodx\\configs",
-          "cstrike\\models", "cstrike\\sprites", "cstrike\\maps"}) {
-        MakeFolders(root + "\\" + folder);
-    }
-    WriteBytes(root + "\\cstrike\\addons\\amxmodx\\configs\\plugins.ini", "admin.amxx");
-}
 
 // Drive M: is a small filesystem that the test script mounts; without it there is nothing
 // to fill.
@@ -38,8 +30,11 @@ TEST(DiskFull, MapLargerThanTheFreeSpaceLeavesTheOldMapAndNoTemporaryFile) {
     if (!drive || GetDriveTypeW(Widen(std::string(drive) + "\\").c_str()) == DRIVE_NO_ROOT_DIR) {
         GTEST_SKIP() << "no small drive mounted for this test";
     }
-    const std::string game = std::string(drive) + "\\game";
-    MakeGame(game);
+    // Everything the test leaves on the drive goes with this folder, even when it fails.
+    TempFolder onDrive("varnholt-full", drive);
+    ASSERT_FALSE(onDrive.path().empty()) << "cannot make a folder on " << drive;
+    const std::string game = onDrive / "game";
+    MakeGameTree(game);
     const std::string map = game + "\\cstrike\\maps\\de_big.bsp";
     WriteBytes(map, std::string(1 << 20, 'o'));
     TempFolder dir;
@@ -57,7 +52,6 @@ TEST(DiskFull, MapLargerThanTheFreeSpaceLeavesTheOldMapAndNoTemporaryFile) {
     EXPECT_EQ(report.rows[1].outcome, PlaceOutcome::DiskFull);
     EXPECT_EQ(ReadBytes(map), std::string(1 << 20, 'o'));
     EXPECT_EQ(ListFolder(game + "\\cstrike\\maps"), std::vector<std::string>{"de_big.bsp"});
-    RemoveDirectoryW(L"M:\\game");  // the folder itself is cleaned by the script's unmount
 }
 
 // Paths of every shape Windows allows: checked and installed byte for byte.
@@ -77,7 +71,7 @@ TEST(PathShapes, CheckedAndInstalledWhereWindowsAllowsThem) {
     };
     TempFolder gameDir;
     const std::string game = gameDir / (std::string(200, 'g') + "\\Counter Strike 游戏");
-    MakeGame(game);
+    MakeGameTree(game);
     WinFileSystem fs;
     InstallerState state;
     FillDestinationFolders(state);
@@ -94,12 +88,16 @@ TEST(PathShapes, CheckedAndInstalledWhereWindowsAllowsThem) {
         EXPECT_EQ(report.rows[0].outcome, PlaceOutcome::Installed);
         EXPECT_EQ(ReadBytes(game + "\\cstrike\\maps\\" + c.fileName), c.name);
     }
-    // A relative source resolves against the current folder.
+    // A relative source resolves against the current folder; its new bytes reach the
+    // destination, a long path too.
     testing::CurrentFolderGuard guard;
     testing::SetCurrentFolder(dir / "My Maps");
+    WriteBytes(dir / "My Maps\\de dust 2.bsp", "relative source");
     const InstallReport report = InstallSelected(state, {{{}, {}, {}, {kAccepted, "de dust 2.bsp"}}}, fs);
     EXPECT_TRUE(report.rows[0].placed());
-    EXPECT_GT(game.size() + 20, 260u) << "the destinations are long paths too";
+    const std::string destination = game + "\\cstrike\\maps\\de dust 2.bsp";
+    EXPECT_TRUE(fs.Exists(destination));
+    EXPECT_EQ(ReadBytes(destination), "relative source");
 }
 
 TEST(LongPathPrefix, OnlyLongPathsGetIt) {

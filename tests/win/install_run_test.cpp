@@ -6,7 +6,9 @@
 #include "core/plugin_list.h"
 #include "platform/handles.h"
 #include "platform/text.h"
-#include "platform/win_file_system.h"
+#include "tests/plugin_list_cases.h"
+#include "tests/win/forwarding_file_system.h"
+#include "tests/win/game_tree.h"
 #include "tests/win/temp_folder.h"
 
 namespace varnholt {
@@ -15,6 +17,7 @@ namespace {
 using testing::CurrentFolderGuard;
 using testing::ListFolder;
 using testing::MakeFolders;
+using testing::MakeGameTree;
 using testing::ReadBytes;
 using testing::SetCurrentFolder;
 using testing::SetReadOnly;
@@ -24,32 +27,23 @@ using testing::WriteBytes;
 const std::string kAccepted(kAcceptedCaption);
 
 // The real file system, with a log of the calls that change files.
-class RecordingFileSystem final : public FileSystem {
+class RecordingFileSystem final : public testing::ForwardingFileSystem {
 public:
     std::vector<std::string> log;
 
-    bool Exists(const std::string& path) override { return real_.Exists(path); }
-    bool IsFolder(const std::string& path) override { return real_.IsFolder(path); }
-    bool SameFile(const std::string& a, const std::string& b) override {
-        return real_.SameFile(a, b);
-    }
     FileResult CopyReplacing(const std::string& source, const std::string& destination) override {
         log.push_back("copy " + FileNameOnly(destination));
-        return real_.CopyReplacing(source, destination);
+        return ForwardingFileSystem::CopyReplacing(source, destination);
     }
     OpenResult OpenExisting(const std::string& path) override {
         log.push_back("open " + FileNameOnly(path));
-        return real_.OpenExisting(path);
-    }
-    std::optional<std::string> ToAnsi(const std::string& text) override {
-        return real_.ToAnsi(text);
+        return ForwardingFileSystem::OpenExisting(path);
     }
 
 private:
     static std::string FileNameOnly(const std::string& path) {
         return path.substr(path.find_last_of('\\') + 1);
     }
-    WinFileSystem real_;
 };
 
 // A game tree with every destination folder and a plugin list, and four add-on files.
@@ -58,11 +52,7 @@ protected:
     InstallRunTest() {
         FillDestinationFolders(state);
         state.GameRoot = game + "\\";
-        for (const char* folder : {"cstrike\\addons\\amxmodx\\plugins", "cstrike\\addons\\amxmodx\\configs",
-                                   "cstrike\\models", "cstrike\\sprites", "cstrike\\maps"}) {
-            MakeFolders(game + "\\" + folder);
-        }
-        WriteBytes(list, "admin.amxx");
+        MakeGameTree(game);
         MakeFolders(dir / "src");
         for (const char* name : {"parachute.amxx", "v_ak47.mdl", "fire.spr", "de_snow.bsp"}) {
             WriteBytes(dir / ("src\\" + std::string(name)), std::string("bytes of ") + name);
@@ -99,28 +89,12 @@ TEST_F(InstallRunTest, InstallsEveryAcceptedFileInOrderAfterRegisteringThePlugin
 }
 
 TEST_F(InstallRunTest, PluginListGetsTheNameAfterEveryOldByte) {
-    using namespace std::string_literals;
-    struct Case {
-        const char* name;
-        std::string before;
-        std::string after;
-    };
-    const Case cases[] = {
-        {"empty", "", "\r\nparachute.amxx"},
-        {"no line break at the end", "admin.amxx", "admin.amxx\r\nparachute.amxx"},
-        {"line break at the end", "admin.amxx\r\n", "admin.amxx\r\n\r\nparachute.amxx"},
-        {"already listed", "parachute.amxx", "parachute.amxx\r\nparachute.amxx"},
-        {"ends in NUL", "admin.amxx\0"s, "admin.amxx\r\nparachute.amxx"},
-        {"ends in Ctrl-Z", "admin.amxx\x1A", "admin.amxx\r\nparachute.amxx"},
-        {"NUL in the middle", "admin.amxx\0;x"s, "admin.amxx\0;x\r\nparachute.amxx"s},
-        {"Ctrl-Z in the middle", "a.amxx\x1A" "b.amxx", "a.amxx\x1A" "b.amxx\r\nparachute.amxx"},
-    };
-    for (const Case& c : cases) {
+    for (const testing::PluginListCase& c : testing::PluginListCases()) {
         SCOPED_TRACE(c.name);
         WriteBytes(list, c.before);
-        const InstallReport report = Install(OnlyPlugin(Source("parachute.amxx")));
+        const InstallReport report = Install(OnlyPlugin(Source(testing::kListedPlugin)));
         EXPECT_EQ(report.plugin->outcome, RegisterOutcome::Registered);
-        EXPECT_EQ(ReadBytes(list), c.after);
+        EXPECT_EQ(ReadBytes(list), c.kept + "\r\n" + testing::kListedPlugin);
     }
     // The same plugin installed twice stands twice.
     WriteBytes(list, "admin.amxx");
@@ -179,17 +153,20 @@ TEST_F(InstallRunTest, NameOutsideTheCodePageIsNotWritten) {
 TEST_F(InstallRunTest, EachRowFailureIsReportedAndNothingIsLost) {
     const std::string maps = game + "\\cstrike\\maps";
     const std::string map = maps + "\\de_snow.bsp";
+    // Which file another program holds open, without sharing, while the row is installed.
+    enum class Held { Nothing, Source, Destination };
     struct Case {
         const char* name;
         PlaceOutcome outcome;
+        Held held;
     };
     const Case cases[] = {
-        {"read-only destination", PlaceOutcome::AccessDenied},
-        {"destination held open", PlaceOutcome::InUse},
-        {"source locked", PlaceOutcome::InUse},
-        {"source deleted after it was accepted", PlaceOutcome::SourceMissing},
-        {"folder in the way", PlaceOutcome::FolderInTheWay},
-        {"destination folder missing", PlaceOutcome::DestinationFolderMissing},
+        {"read-only destination", PlaceOutcome::AccessDenied, Held::Nothing},
+        {"destination held open", PlaceOutcome::InUse, Held::Destination},
+        {"source locked", PlaceOutcome::InUse, Held::Source},
+        {"source deleted after it was accepted", PlaceOutcome::SourceMissing, Held::Nothing},
+        {"folder in the way", PlaceOutcome::FolderInTheWay, Held::Nothing},
+        {"destination folder missing", PlaceOutcome::DestinationFolderMissing, Held::Nothing},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,13 +175,13 @@ TEST_F(InstallRunTest, EachRowFailureIsReportedAndNothingIsLost) {
         WriteBytes(source, "new map");
         WriteBytes(map, "old map");
         UniqueFileHandle held;
+        if (c.held != Held::Nothing) {
+            held.reset(CreateFileW(Widen(c.held == Held::Source ? source : map).c_str(),
+                                   GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held);
+        }
         switch (c.outcome) {
             case PlaceOutcome::AccessDenied: SetReadOnly(map, true); break;
-            case PlaceOutcome::InUse:
-                held.reset(CreateFileW(Widen(c.name[0] == 's' ? source : map).c_str(),
-                                       GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-                ASSERT_TRUE(held);
-                break;
             case PlaceOutcome::SourceMissing: DeleteFileW(Widen(source).c_str()); break;
             case PlaceOutcome::FolderInTheWay:
                 DeleteFileW(Widen(map).c_str());

@@ -1,23 +1,20 @@
-// Stands in for the game: notes how it was started in "launch-record.txt" beside itself.
+// Stands in for the game: notes how it was started in a launch record beside itself (see
+// tests/win/launch_record.h), then ends.
 #include <windows.h>
 
 #include <string>
 
+#include "platform/text.h"
+#include "tests/win/launch_record.h"
+#include "tests/win/temp_folder.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    wchar_t self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring record(self, length);
-    record = record.substr(0, record.find_last_of(L'\\') + 1) + L"launch-record.txt";
-    wchar_t folder[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, folder);
+    using namespace varnholt;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     GetStartupInfoW(&startup);
-    const std::wstring text = std::wstring(GetCommandLineW()) + L"\n" + folder + L"\n" +
-                              std::to_wstring(startup.wShowWindow) + L"\n";
-    HANDLE file = CreateFileW(record.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(file);
+    const std::string record = Narrow(GetCommandLineW()) + "\n" + testing::CurrentFolder() +
+                               "\n" + DecimalText(startup.wShowWindow) + "\n";
+    testing::WriteBytes(testing::ExeFolder() + "\\" + testing::kLaunchRecordName, record);
     return 0;
 }

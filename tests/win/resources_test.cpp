@@ -24,13 +24,6 @@
 namespace varnholt {
 namespace {
 
-struct ModuleTraits {
-    using Type = HMODULE;
-    static Type Empty() { return nullptr; }
-    static void Close(Type module) { FreeLibrary(module); }
-};
-using UniqueModule = UniqueResource<ModuleTraits>;
-
 struct ActCtxTraits {
     using Type = HANDLE;
     static Type Empty() { return INVALID_HANDLE_VALUE; }

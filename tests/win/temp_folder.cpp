@@ -29,21 +29,29 @@ void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
-TempFolder::TempFolder() {
-    wchar_t base[MAX_PATH + 1];
-    GetTempPathW(MAX_PATH + 1, base);
+TempFolder::TempFolder(const std::string& prefix, const std::string& parent) {
+    std::wstring base = Widen(parent);
+    if (base.empty()) {
+        wchar_t temp[MAX_PATH + 1];
+        base.assign(temp, GetTempPathW(MAX_PATH + 1, temp));
+    }
+    if (!base.empty() && base.back() != L'\\') base += L'\\';
     for (unsigned n = GetTickCount();; ++n) {
-        const std::wstring candidate =
-            std::wstring(base) + L"varnholt-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(n);
+        const std::wstring candidate = base + Widen(prefix) + L"-" +
+                                       std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                       std::to_wstring(n);
         if (CreateDirectoryW(candidate.c_str(), nullptr)) {
             path_ = Narrow(candidate);
             return;
         }
+        // Only a taken name is worth another try; an unwritable parent would loop forever.
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return;
     }
 }
 
-TempFolder::~TempFolder() { RemoveTree(Widen(path_)); }
+TempFolder::~TempFolder() {
+    if (!path_.empty()) RemoveTree(Widen(path_));
+}
 
 void MakeFolders(const std::string& path) {
     std::wstring wide = Widen(path);
@@ -100,5 +108,11 @@ std::string CurrentFolder() {
 }
 
 void SetCurrentFolder(const std::string& path) { SetCurrentDirectoryW(Widen(path).c_str()); }
+
+std::string ExeFolder() {
+    wchar_t buffer[32768];
+    const std::wstring path(buffer, GetModuleFileNameW(nullptr, buffer, 32768));
+    return Narrow(path.substr(0, path.find_last_of(L'\\')));
+}
 
 }  // namespace varnholt::testing

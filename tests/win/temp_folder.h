@@ -6,11 +6,12 @@
 
 namespace varnholt::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the
-// end. Paths are UTF-8 and end without a backslash.
+// A fresh folder named `prefix`-<process>-<n> in `parent` (by default the system's temporary
+// folder), removed with everything in it at the end. Paths are UTF-8 and end without a
+// backslash; path() is empty when no folder could be made there.
 class TempFolder {
 public:
-    TempFolder();
+    explicit TempFolder(const std::string& prefix = "varnholt-test", const std::string& parent = {});
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -32,6 +33,8 @@ void SetReadOnly(const std::string& path, bool readOnly);
 // Names in a folder, "." and ".." left out, sorted.
 std::vector<std::string> ListFolder(const std::string& path);
 std::string CurrentFolder();
+// The folder that holds this process's exe, without a final backslash.
+std::string ExeFolder();
 void SetCurrentFolder(const std::string& path);
 
 // Restores the current folder on scope exit.

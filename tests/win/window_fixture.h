@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/installer_state.h"
-#include "platform/win_file_system.h"
+#include "tests/win/forwarding_file_system.h"
 #include "ui/main_window.h"
 #include "ui/services.h"
 
@@ -49,25 +49,14 @@ public:
 };
 
 // The real file system, counting existence queries: each non-empty row check asks one.
-class CountingFileSystem final : public FileSystem {
+class CountingFileSystem final : public ForwardingFileSystem {
 public:
     int existsCalls = 0;
 
     bool Exists(const std::string& path) override {
         ++existsCalls;
-        return real.Exists(path);
+        return ForwardingFileSystem::Exists(path);
     }
-    bool IsFolder(const std::string& path) override { return real.IsFolder(path); }
-    bool SameFile(const std::string& a, const std::string& b) override {
-        return real.SameFile(a, b);
-    }
-    FileResult CopyReplacing(const std::string& s, const std::string& d) override {
-        return real.CopyReplacing(s, d);
-    }
-    OpenResult OpenExisting(const std::string& path) override { return real.OpenExisting(path); }
-    std::optional<std::string> ToAnsi(const std::string& text) override { return real.ToAnsi(text); }
-
-    WinFileSystem real;
 };
 
 // A real main window, created and shown as the program does, with recording services.

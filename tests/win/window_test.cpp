@@ -4,6 +4,7 @@
 
 #include "core/selection.h"
 #include "platform/text.h"
+#include "tests/win/game_tree.h"
 #include "tests/win/temp_folder.h"
 #include "tests/win/window_fixture.h"
 #include "ui/dpi.h"
@@ -165,12 +166,9 @@ TEST_F(WindowTest, ButtonsFollowTheMarksThroughTheRealControls) {
 TEST_F(WindowTest, InstallButtonInstallsAndReportsEveryRow) {
     TempFolder dir;
     const std::string game = dir / "CS 1.6";
-    for (const char* folder : {"cstrike\\addons\\amxmodx\\plugins", "cstrike\\addons\\amxmodx\\configs",
-                               "cstrike\\models", "cstrike\\maps"}) {
-        MakeFolders(game + "\\" + folder);
-    }
+    MakeGameTree(game);
+    RemoveTree(Widen(game + "\\cstrike\\sprites"));  // the effect row's folder is missing
     WriteBytes(game + "\\hl.exe", "game");
-    WriteBytes(game + "\\cstrike\\addons\\amxmodx\\configs\\plugins.ini", "admin.amxx");
     for (const char* name : {"parachute.amxx", "v_ak47.mdl", "fire.spr", "de_snow.bsp"}) {
         WriteBytes(dir / name, name);
     }

@@ -1,0 +1,193 @@
+#include "core/undo.h"
+
+#include <algorithm>
+#include <limits>
+#include <tuple>
+
+#include "core/install_plan.h"
+
+namespace varnholt {
+namespace {
+
+UndoOutcome Result(const FileResult& result, std::string* systemText, UndoOutcome good) {
+    if (result.ok()) return good;
+    if (systemText) *systemText = result.systemText;
+    return UndoOutcome::Failed;
+}
+
+UndoOutcome TakeBackReplace(const std::string& root, const JournalLine& action, FileSystem& files,
+                            std::string* systemText) {
+    const std::string path = root + action.relative;
+    const std::string backup = root + action.backup;
+    if (!files.StampOf(backup)) return UndoOutcome::NothingToDo;
+    // Stopped between keeping the old file and putting the new one in: the game still has
+    // the old file, and the backup is only a second name of it.
+    if (files.SameFile(path, backup)) {
+        return Result(files.Remove(backup), systemText, UndoOutcome::Restored);
+    }
+    const std::optional<FileStamp> now = files.StampOf(path);
+    if (now && *now != action.stamp) return UndoOutcome::LeftChanged;
+    return Result(now ? files.RenameReplacing(backup, path) : files.Rename(backup, path),
+                  systemText, UndoOutcome::Restored);
+}
+
+UndoOutcome TakeBackAppend(const std::string& root, const JournalLine& action, FileSystem& files,
+                           std::string* systemText) {
+    OpenResult list = files.OpenExisting(root + action.relative);
+    if (!list.file) return Result(list.result, systemText, UndoOutcome::Failed);
+    const std::optional<std::string> content = list.file->ReadAll();
+    if (!content) return UndoOutcome::Failed;
+    const std::size_t offset = static_cast<std::size_t>(action.offset);
+    // Cut back only when nothing else changed the list since: it still ends with our bytes.
+    if (content->size() == offset + action.bytes.size() &&
+        content->compare(offset, std::string::npos, action.bytes) == 0) {
+        FileResult cut = list.file->WriteAt(action.offset, action.overwritten);
+        if (cut.ok()) cut = list.file->SetEnd(action.oldSize);
+        return Result(cut, systemText, UndoOutcome::ListCut);
+    }
+    if (content->size() == action.oldSize && offset <= content->size() &&
+        content->compare(offset, std::string::npos, action.overwritten) == 0) {
+        return UndoOutcome::NothingToDo;  // stopped before the list was written
+    }
+    return UndoOutcome::LeftChanged;
+}
+
+}  // namespace
+
+UndoOutcome TakeBackAction(const std::string& root, const JournalLine& action, FileSystem& files,
+                           std::string* systemText) {
+    const std::string path = root + action.relative;
+    switch (action.action) {
+        case JournalAction::Add: {
+            const std::optional<FileStamp> now = files.StampOf(path);
+            if (!now) return UndoOutcome::NothingToDo;
+            if (*now != action.stamp) return UndoOutcome::LeftChanged;
+            return Result(files.Remove(path), systemText, UndoOutcome::Removed);
+        }
+        case JournalAction::Replace: return TakeBackReplace(root, action, files, systemText);
+        case JournalAction::Append: return TakeBackAppend(root, action, files, systemText);
+        case JournalAction::Folder:
+            if (!files.IsFolder(path)) return UndoOutcome::NothingToDo;
+            // A folder that holds files of someone else's now stays.
+            return files.RemoveFolder(path).ok() ? UndoOutcome::Removed : UndoOutcome::LeftChanged;
+        case JournalAction::End:
+        case JournalAction::Undone: break;
+    }
+    return UndoOutcome::NothingToDo;
+}
+
+std::optional<PendingUndo> FindLastInstall(const std::string& root, FileSystem& files) {
+    const std::string base = root + kBackupFolder;
+    std::vector<std::string> names = files.List(base, "*", true);
+    // The folders are named by the install's time and a count for installs within one
+    // second ("-02" … "-100"): the newest sorts last.
+    const auto order = [](const std::string& name) {
+        const std::size_t dash = name.size() > 19 ? 19 : name.size();
+        const std::string count = name.substr(dash);
+        return std::make_tuple(name.substr(0, dash), count.size(), count);
+    };
+    std::sort(names.begin(), names.end(),
+              [&](const std::string& a, const std::string& b) { return order(a) < order(b); });
+    for (auto at = names.rbegin(); at != names.rend(); ++at) {
+        if (*at == "." || *at == "..") continue;
+        const std::string folder = std::string(kBackupFolder) + *at + "\\";
+        const std::optional<std::string> text = files.ReadPart(
+            root + folder + kJournalName, 0, std::numeric_limits<std::size_t>::max());
+        if (!text) continue;
+        Journal journal = ParseJournal(*text);
+        if (journal.valid && journal.HasPending()) return PendingUndo{folder, std::move(journal)};
+    }
+    return std::nullopt;
+}
+
+UndoReport UndoInstall(const std::string& root, const PendingUndo& install, FileSystem& files) {
+    UndoReport report;
+    report.folder = install.folder;
+    const std::string journal = root + install.folder + kJournalName;
+    bool backupsLeft = false;
+    for (std::size_t i = install.journal.actions.size(); i-- > 0;) {
+        if (install.journal.undone[i]) continue;
+        UndoStep step;
+        step.action = install.journal.actions[i];
+        step.outcome = TakeBackAction(root, step.action, files, &step.systemText);
+        if (step.outcome == UndoOutcome::Failed) {
+            report.complete = false;
+        } else {
+            JournalLine undone;
+            undone.action = JournalAction::Undone;
+            undone.index = i;
+            files.Append(journal, FormatJournalLine(undone) + "\r\n");
+        }
+        if (step.outcome == UndoOutcome::LeftChanged && step.action.action == JournalAction::Replace) {
+            backupsLeft = true;
+        }
+        if (step.action.action != JournalAction::Folder || step.outcome == UndoOutcome::LeftChanged) {
+            report.steps.push_back(std::move(step));
+        }
+    }
+    if (report.complete && !backupsLeft) {
+        // Nothing is kept there any more: the folder goes, the journal first.
+        files.Remove(journal);
+        std::vector<std::string> folders = {install.folder};
+        for (std::size_t i = 0; i < folders.size(); ++i) {
+            for (const std::string& name : files.List(root + folders[i], "*", true)) {
+                if (name != "." && name != "..") folders.push_back(folders[i] + name + "\\");
+            }
+        }
+        for (auto at = folders.rbegin(); at != folders.rend(); ++at) files.RemoveFolder(root + *at);
+        files.RemoveFolder(root + kBackupFolder);
+    }
+    return report;
+}
+
+std::string DescribeUndo(const PendingUndo& install) {
+    std::string text;
+    for (std::size_t i = install.journal.actions.size(); i-- > 0;) {
+        if (install.journal.undone[i]) continue;
+        const JournalLine& action = install.journal.actions[i];
+        switch (action.action) {
+            case JournalAction::Add: text += "删除导入的文件：" + action.relative + "\r\n"; break;
+            case JournalAction::Replace: text += "还原原来的文件：" + action.relative + "\r\n"; break;
+            case JournalAction::Append:
+                text += "从 " + action.relative + " 中去掉添加的一行\r\n";
+                break;
+            default: break;
+        }
+    }
+    return text;
+}
+
+std::string FormatUndoReport(const UndoReport& report) {
+    std::string text;
+    for (const UndoStep& step : report.steps) {
+        const std::string& path = step.action.relative;
+        switch (step.outcome) {
+            case UndoOutcome::Restored: text += "已还原：" + path; break;
+            case UndoOutcome::Removed:
+                text += (step.action.action == JournalAction::Folder ? "已删除文件夹：" : "已删除：") + path;
+                break;
+            case UndoOutcome::ListCut: text += "已从 " + path + " 中去掉添加的一行"; break;
+            case UndoOutcome::NothingToDo: text += "无需撤销：" + path; break;
+            case UndoOutcome::LeftChanged:
+                if (step.action.action == JournalAction::Append) {
+                    text += path + " 在导入后又被修改过，未改动，请手动删除添加的一行";
+                } else if (step.action.action == JournalAction::Folder) {
+                    text += "文件夹中还有其他文件，保留：" + path;
+                } else if (step.action.action == JournalAction::Replace) {
+                    text += path + " 在导入后又被修改过，未还原；原来的文件仍保存在 " + step.action.backup;
+                } else {
+                    text += path + " 在导入后又被修改过，未删除";
+                }
+                break;
+            case UndoOutcome::Failed:
+                text += "未能撤销（保持导入后的状态）：" + path;
+                if (!step.systemText.empty()) text += "，" + step.systemText;
+                break;
+        }
+        text += "\r\n";
+    }
+    if (text.empty()) text = "没有需要撤销的内容。\r\n";
+    return text;
+}
+
+}  // namespace varnholt

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/file_system.h"
+#include "core/journal.h"
+
+namespace varnholt {
+
+enum class UndoOutcome {
+    Restored,     // the old file is back
+    Removed,      // a file or folder the install added is gone
+    ListCut,      // the list ends where it ended before the install
+    NothingToDo,  // the action never happened, or was taken back already
+    LeftChanged,  // changed since the install: left as it is (an old file stays in the backup)
+    Failed,       // could not be taken back now; the journal keeps it for another try
+};
+
+// Takes one journalled action back under `gameRoot`. Each step leaves its file either as
+// the install left it or as it was before, never in between.
+UndoOutcome TakeBackAction(const std::string& gameRoot, const JournalLine& action,
+                           FileSystem& files, std::string* systemText = nullptr);
+
+// The newest install under the game folder that still has something to take back.
+struct PendingUndo {
+    std::string folder;  // its backup folder, relative to the game folder
+    Journal journal;
+};
+std::optional<PendingUndo> FindLastInstall(const std::string& gameRoot, FileSystem& files);
+
+struct UndoStep {
+    JournalLine action;
+    UndoOutcome outcome = UndoOutcome::NothingToDo;
+    std::string systemText;
+};
+
+struct UndoReport {
+    std::string folder;
+    std::vector<UndoStep> steps;  // last action first
+    bool complete = true;         // nothing is left to take back
+};
+
+// Takes every pending action of the install back, last first, noting each in its journal.
+UndoReport UndoInstall(const std::string& gameRoot, const PendingUndo& install, FileSystem& files);
+
+// What an undo will change, a line each, for the question asked before it.
+std::string DescribeUndo(const PendingUndo& install);
+// What an undo did, a line each.
+std::string FormatUndoReport(const UndoReport& report);
+
+}  // namespace varnholt

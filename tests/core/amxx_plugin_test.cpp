@@ -1,0 +1,394 @@
+#include "core/amxx_plugin.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <climits>
+#include <functional>
+
+namespace varnholt {
+namespace {
+
+void PutInt(std::string& bytes, std::size_t at, std::int64_t value, std::size_t width = 4) {
+    const auto word = static_cast<std::uint64_t>(value);
+    for (std::size_t i = 0; i < width; ++i) bytes[at + i] = static_cast<char>((word >> (8 * i)) & 0xFF);
+}
+
+std::string Int32(std::int64_t value) {
+    std::string bytes(4, '\0');
+    PutInt(bytes, 0, value);
+    return bytes;
+}
+
+// AMX_HEADER offsets, written out again here.
+constexpr std::size_t kAmxHeaderSize = 56;
+constexpr std::size_t kFileVersionAt = 6;
+constexpr std::size_t kRecordSizeAt = 10;
+constexpr std::size_t kCodeAt = 12;
+constexpr std::size_t kLibrariesAt = 40;
+constexpr std::size_t kPublicVariablesAt = 44;
+constexpr std::size_t kTagsAt = 48;
+constexpr std::size_t kNameTableAt = 52;
+constexpr std::size_t kCodeSize = 8;
+
+enum class Names { Table, Inline };
+
+// An AMX image with empty public and native tables, then the libraries and the tags. With
+// Names::Table (file version 8) each record is an address cell and a name offset into the
+// name table that follows; with Names::Inline (file version 6) each record holds its name in
+// 20 bytes. kCodeSize bytes of code end the image.
+std::string BuildImage(const std::vector<std::string>& libraries,
+                       const std::vector<std::string>& tags, Names style = Names::Table) {
+    const std::size_t recordSize = style == Names::Table ? 8 : 24;
+    const std::size_t librariesAt = kAmxHeaderSize;
+    const std::size_t tagsAt = librariesAt + libraries.size() * recordSize;
+    const std::size_t tablesEnd = tagsAt + tags.size() * recordSize;
+
+    std::string records;
+    std::string nameTable("\x1F\x00", 2);  // the longest name's length, then the names
+    std::int64_t address = 0x100;
+    for (const auto* list : {&libraries, &tags}) {
+        for (const std::string& name : *list) {
+            records += Int32(address++);
+            if (style == Names::Table) {
+                records += Int32(static_cast<std::int64_t>(tablesEnd + nameTable.size()));
+                nameTable += name + '\0';
+            } else {
+                std::string field(20, '\0');
+                field.replace(0, name.size(), name);
+                records += field;
+            }
+        }
+    }
+    std::string image(kAmxHeaderSize, '\0');
+    image += records;
+    if (style == Names::Table) image += nameTable;
+    const std::size_t codeAt = image.size();
+    image += std::string(kCodeSize, '\x2E');
+
+    PutInt(image, 0, static_cast<std::int64_t>(image.size()));
+    PutInt(image, 4, 0xF1E0, 2);
+    image[kFileVersionAt] = style == Names::Table ? 8 : 6;
+    image[7] = image[kFileVersionAt];
+    PutInt(image, kRecordSizeAt, static_cast<std::int64_t>(recordSize), 2);
+    PutInt(image, kCodeAt, static_cast<std::int64_t>(codeAt));
+    for (std::size_t at = 16; at < 28; at += 4) PutInt(image, at, 4096);  // dat, hea, stp
+    PutInt(image, 28, -1);                                                 // no main
+    PutInt(image, 32, static_cast<std::int64_t>(librariesAt));             // publics
+    PutInt(image, 36, static_cast<std::int64_t>(librariesAt));             // natives
+    PutInt(image, kLibrariesAt, static_cast<std::int64_t>(librariesAt));
+    PutInt(image, kPublicVariablesAt, static_cast<std::int64_t>(tagsAt));
+    PutInt(image, kTagsAt, static_cast<std::int64_t>(tagsAt));
+    PutInt(image, kNameTableAt, style == Names::Table ? static_cast<std::int64_t>(tablesEnd) : 0);
+    return image;
+}
+
+std::string Compressed(std::string_view data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    const int result = compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                                 reinterpret_cast<const Bytef*>(data.data()),
+                                 static_cast<uLong>(data.size()), Z_BEST_COMPRESSION);
+    EXPECT_EQ(result, Z_OK);
+    out.resize(size);
+    return out;
+}
+
+struct SectionSpec {
+    unsigned char cellSize = 4;
+    std::string image;
+    std::int64_t statedImageSize = -1;  // -1: the image's own size
+};
+
+// The container: "AMXX" as a little-endian word, version 0x0300, the section count, a
+// 17-byte entry per section (cell size; compressed, image and memory size; offset), then
+// each section's zlib data.
+std::string BuildPlugin(const std::vector<SectionSpec>& sections) {
+    std::string bytes = "XXMA";
+    bytes += std::string("\x00\x03", 2);
+    bytes += static_cast<char>(sections.size());
+    std::string data;
+    const std::size_t dataAt = bytes.size() + sections.size() * 17;
+    for (const SectionSpec& section : sections) {
+        const std::string compressed = Compressed(section.image);
+        const std::int64_t imageSize = section.statedImageSize >= 0
+                                           ? section.statedImageSize
+                                           : static_cast<std::int64_t>(section.image.size());
+        bytes += static_cast<char>(section.cellSize);
+        bytes += Int32(static_cast<std::int64_t>(compressed.size()));
+        bytes += Int32(imageSize);
+        bytes += Int32(imageSize + 4096);
+        bytes += Int32(static_cast<std::int64_t>(dataAt + data.size()));
+        data += compressed;
+    }
+    return bytes + data;
+}
+
+std::string BuildPlugin(std::string image) { return BuildPlugin({{4, std::move(image)}}); }
+
+// Where the first section entry's fields lie.
+constexpr std::size_t kCountAt = 6;
+constexpr std::size_t kCellSizeAt = 7;
+constexpr std::size_t kDiskSizeAt = 8;
+constexpr std::size_t kImageSizeAt = 12;
+constexpr std::size_t kOffsetAt = 20;
+
+const char* NameOf(AmxxProblem problem) {
+    switch (problem) {
+        case AmxxProblem::None: return "None";
+        case AmxxProblem::NotAmxx: return "NotAmxx";
+        case AmxxProblem::BadVersion: return "BadVersion";
+        case AmxxProblem::BadSection: return "BadSection";
+        case AmxxProblem::BadImage: return "BadImage";
+    }
+    return "?";
+}
+
+TEST(AmxxPlugin, FindsTheModulesAPluginLoads) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> libraries;
+        std::vector<std::string> tags;
+        std::vector<std::string> modules;
+        std::vector<std::string> raw;
+    };
+    const Case cases[] = {
+        {"include files of AMX Mod X 1.8",
+         {},
+         {"Float", "?rl_fun", "?f_fun", "bool", "?rl_cstrike", "?f_cstrike", "?rl_fakemeta",
+          "?f_fakemeta", "?rl_hamsandwich", "?f_hamsandwich"},
+         {"fun", "cstrike", "fakemeta", "hamsandwich"},
+         {"?rl_fun", "?f_fun", "?rl_cstrike", "?f_cstrike", "?rl_fakemeta", "?f_fakemeta",
+          "?rl_hamsandwich", "?f_hamsandwich"}},
+        {"required only: the game does not load a module for it",
+         {},
+         {"?rl_zp50_core", "?rc_sqlx"},
+         {},
+         {"?rl_zp50_core", "?rc_sqlx"}},
+        {"sqlx with its default driver", {}, {"?rc_sqlx", "?d_sqlx_mysql"}, {"mysql"},
+         {"?rc_sqlx", "?d_sqlx_mysql"}},
+        {"expected library and class", {}, {"?el_csstats_csx", "?ec_dbi_sqlite"},
+         {"csx", "sqlite"}, {"?el_csstats_csx", "?ec_dbi_sqlite"}},
+        {"a doubled underscore belongs to the library name", {}, {"?d_my__class_geoip"},
+         {"geoip"}, {"?d_my__class_geoip"}},
+        {"old #pragma library entries",
+         {"fun", "Float", "socket", "DBI", "Engine"},
+         {},
+         {"fun", "sockets", "mysql", "engine"},
+         {"fun", "Float", "socket", "DBI", "Engine"}},
+        {"each module once, in lower case, libraries first",
+         {"FUN"},
+         {"?f_engine", "?f_Fun", "?f_ENGINE"},
+         {"fun", "engine"},
+         {"FUN", "?f_engine", "?f_Fun", "?f_ENGINE"}},
+        {"names that cannot be module files",
+         {"../x", ""},
+         {"?f_", "?f_..\\evil", "?f_a b", "?d_sqlx", "?d_sqlx_", "?el_onlyone", "?x_what",
+          "?rlfun"},
+         {},
+         {"../x", "", "?f_", "?f_..\\evil", "?f_a b", "?d_sqlx", "?d_sqlx_", "?el_onlyone",
+          "?x_what", "?rlfun"}},
+        {"no libraries at all", {}, {"Float"}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const AmxxRequirements read = ReadAmxxPlugin(BuildPlugin(BuildImage(c.libraries, c.tags)));
+        EXPECT_EQ(NameOf(read.problem), std::string("None"));
+        EXPECT_EQ(read.modules, c.modules);
+        EXPECT_EQ(read.libraries, c.raw);
+    }
+}
+
+TEST(AmxxPlugin, ReadsOldImagesWithNamesInTheirRecords) {
+    const AmxxRequirements read =
+        ReadAmxxPlugin(BuildPlugin(BuildImage({"fun"}, {"?f_engine", "Float"}, Names::Inline)));
+    EXPECT_EQ(read.problem, AmxxProblem::None);
+    EXPECT_EQ(read.modules, (std::vector<std::string>{"fun", "engine"}));
+    EXPECT_EQ(read.libraries, (std::vector<std::string>{"fun", "?f_engine"}));
+}
+
+TEST(AmxxPlugin, ReadsTheSectionOfThirtyTwoBitCells) {
+    const std::string plugin = BuildPlugin({{8, BuildImage({}, {"?f_wrong"})},
+                                            {4, BuildImage({}, {"?f_right"})}});
+    const AmxxRequirements read = ReadAmxxPlugin(plugin);
+    EXPECT_EQ(read.problem, AmxxProblem::None);
+    EXPECT_EQ(read.modules, std::vector<std::string>{"right"});
+}
+
+TEST(AmxxPlugin, AnImageMayInflateToLessThanItsStatedSize) {
+    const std::string image = BuildImage({}, {"?f_fun"});
+    for (std::int64_t stated : {static_cast<std::int64_t>(image.size()),
+                                static_cast<std::int64_t>(image.size()) + 1,
+                                static_cast<std::int64_t>(1) << 20}) {
+        SCOPED_TRACE(stated);
+        const AmxxRequirements read = ReadAmxxPlugin(BuildPlugin({{4, image, stated}}));
+        EXPECT_EQ(read.problem, AmxxProblem::None);
+        EXPECT_EQ(read.modules, std::vector<std::string>{"fun"});
+    }
+}
+
+TEST(AmxxPlugin, AnImageLargerThanTheFirstInflateChunkIsReadWhole) {
+    std::vector<std::string> tags;
+    for (int i = 0; i < 8000; ++i) tags.push_back("?f_m" + std::to_string(i));
+    const std::string image = BuildImage({}, tags);
+    ASSERT_GT(image.size(), 2u * 64 * 1024);  // the buffer grows twice
+    const AmxxRequirements read = ReadAmxxPlugin(BuildPlugin(image));
+    EXPECT_EQ(read.problem, AmxxProblem::None);
+    ASSERT_EQ(read.modules.size(), 8000u);
+    EXPECT_EQ(read.modules.back(), "m7999");
+}
+
+TEST(AmxxPlugin, RefusesMalformedContainers) {
+    const std::string image = BuildImage({}, {"?f_fun"});
+    const std::string good = BuildPlugin(image);
+    const std::string compressed = Compressed(image);
+    ASSERT_EQ(ReadAmxxPlugin(good).problem, AmxxProblem::None);
+
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> spoil;
+        AmxxProblem problem;
+    };
+    const Case cases[] = {
+        {"empty", [](std::string& b) { b.clear(); }, AmxxProblem::NotAmxx},
+        {"three bytes", [](std::string& b) { b.resize(3); }, AmxxProblem::NotAmxx},
+        {"a bare AMX image", [&](std::string& b) { b = image; }, AmxxProblem::NotAmxx},
+        {"magic in the other byte order", [](std::string& b) { b.replace(0, 4, "AMXX"); },
+         AmxxProblem::NotAmxx},
+        {"container of AMX Mod X 1.0", [](std::string& b) { b.replace(0, 4, "BXMA"); },
+         AmxxProblem::BadVersion},
+        {"run-length file", [](std::string& b) { b.replace(0, 4, "BELR"); },
+         AmxxProblem::BadVersion},
+        {"version 0x0200", [](std::string& b) { b[5] = 2; }, AmxxProblem::BadVersion},
+        {"version 0x0301", [](std::string& b) { b[4] = 1; }, AmxxProblem::BadVersion},
+        {"cut in the version", [](std::string& b) { b.resize(5); }, AmxxProblem::BadVersion},
+        {"cut before the count", [](std::string& b) { b.resize(6); }, AmxxProblem::BadSection},
+        {"no sections", [](std::string& b) { b[kCountAt] = 0; }, AmxxProblem::BadSection},
+        {"negative count", [](std::string& b) { b[kCountAt] = '\x80'; }, AmxxProblem::BadSection},
+        {"count of -1", [](std::string& b) { b[kCountAt] = '\xFF'; }, AmxxProblem::BadSection},
+        {"cut in the section table", [](std::string& b) { b.resize(kOffsetAt + 2); },
+         AmxxProblem::BadSection},
+        {"count past the table's end", [](std::string& b) { b[kCountAt] = 120; },
+         AmxxProblem::BadSection},
+        {"only a 64-bit section", [](std::string& b) { b[kCellSizeAt] = 8; },
+         AmxxProblem::BadSection},
+        {"negative compressed size", [](std::string& b) { PutInt(b, kDiskSizeAt, -5); },
+         AmxxProblem::BadSection},
+        {"zero compressed size", [](std::string& b) { PutInt(b, kDiskSizeAt, 0); },
+         AmxxProblem::BadSection},
+        {"compressed data past the end",
+         [&](std::string& b) {
+             PutInt(b, kDiskSizeAt, static_cast<std::int64_t>(compressed.size()) + 1);
+         },
+         AmxxProblem::BadSection},
+        {"largest compressed size", [](std::string& b) { PutInt(b, kDiskSizeAt, INT_MAX); },
+         AmxxProblem::BadSection},
+        {"negative offset", [](std::string& b) { PutInt(b, kOffsetAt, -1); },
+         AmxxProblem::BadSection},
+        {"offset past the end",
+         [](std::string& b) { PutInt(b, kOffsetAt, static_cast<std::int64_t>(b.size())); },
+         AmxxProblem::BadSection},
+        {"offset inside the section table", [](std::string& b) { PutInt(b, kOffsetAt, 3); },
+         AmxxProblem::BadSection},
+        {"zero image size", [](std::string& b) { PutInt(b, kImageSizeAt, 0); },
+         AmxxProblem::BadSection},
+        {"negative image size", [](std::string& b) { PutInt(b, kImageSizeAt, INT_MIN); },
+         AmxxProblem::BadSection},
+        {"image size past the bound",
+         [](std::string& b) { PutInt(b, kImageSizeAt, kLargestAmxImage + 1); },
+         AmxxProblem::BadSection},
+        {"inflates one byte past its stated size",
+         [&](std::string& b) {
+             PutInt(b, kImageSizeAt, static_cast<std::int64_t>(image.size()) - 1);
+         },
+         AmxxProblem::BadSection},
+        {"inflates far past its stated size", [](std::string& b) { PutInt(b, kImageSizeAt, 1); },
+         AmxxProblem::BadSection},
+        {"zlib data cut short",
+         [&](std::string& b) {
+             PutInt(b, kDiskSizeAt, static_cast<std::int64_t>(compressed.size()) - 5);
+         },
+         AmxxProblem::BadSection},
+        {"zlib data damaged", [](std::string& b) { b[b.size() - 6] ^= 0x5A; },
+         AmxxProblem::BadSection},
+        {"not zlib data", [&](std::string& b) { b[b.size() - compressed.size()] = 'Q'; },
+         AmxxProblem::BadSection},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = good;
+        c.spoil(bytes);
+        const AmxxRequirements read = ReadAmxxPlugin(bytes);
+        EXPECT_STREQ(NameOf(read.problem), NameOf(c.problem));
+        EXPECT_TRUE(read.modules.empty());
+        EXPECT_TRUE(read.libraries.empty());
+    }
+}
+
+TEST(AmxxPlugin, RefusesMalformedImages) {
+    // One library ("fun") and one tag ("?f_engine"): records at 56 and 64, names from 74.
+    const std::string good = BuildImage({"fun"}, {"?f_engine"});
+    ASSERT_EQ(ReadAmxxPlugin(BuildPlugin(good)).problem, AmxxProblem::None);
+    const auto size = static_cast<std::int64_t>(good.size());
+
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> spoil;
+    };
+    const Case cases[] = {
+        {"shorter than its header", [](std::string& i) { i.resize(kAmxHeaderSize - 1); }},
+        {"wrong magic", [](std::string& i) { PutInt(i, 4, 0xF1E1, 2); }},
+        {"file version 5", [](std::string& i) { i[kFileVersionAt] = 5; }},
+        {"file version 9", [](std::string& i) { i[kFileVersionAt] = 9; }},
+        {"record size 12", [](std::string& i) { PutInt(i, kRecordSizeAt, 12, 2); }},
+        {"record size 0", [](std::string& i) { PutInt(i, kRecordSizeAt, 0, 2); }},
+        {"libraries inside the header", [](std::string& i) { PutInt(i, kLibrariesAt, 40); }},
+        {"negative libraries offset", [](std::string& i) { PutInt(i, kLibrariesAt, INT_MIN); }},
+        {"libraries end before they start",
+         [](std::string& i) { PutInt(i, kPublicVariablesAt, 48); }},
+        {"libraries end past the image",
+         [&](std::string& i) { PutInt(i, kPublicVariablesAt, size + 1); }},
+        {"tags past the image", [&](std::string& i) { PutInt(i, kTagsAt, size + 8); }},
+        {"tags end past the image", [&](std::string& i) { PutInt(i, kNameTableAt, size + 8); }},
+        {"tags end near int32 max", [](std::string& i) { PutInt(i, kNameTableAt, INT_MAX); }},
+        {"name offset past the image",
+         [&](std::string& i) { PutInt(i, kAmxHeaderSize + 4, size); }},
+        {"name offset with its high bit set",
+         [](std::string& i) { PutInt(i, kAmxHeaderSize + 4, 0x80000010); }},
+        {"last name without its NUL", [](std::string& i) { i.resize(i.size() - kCodeSize - 1); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string image = good;
+        c.spoil(image);
+        const AmxxRequirements read = ReadAmxxPlugin(BuildPlugin(image));
+        EXPECT_STREQ(NameOf(read.problem), "BadImage");
+        EXPECT_TRUE(read.modules.empty());
+    }
+}
+
+TEST(AmxxPlugin, RefusesNamesThatDoNotEnd) {
+    struct Case {
+        const char* name;
+        std::string image;
+    };
+    const Case cases[] = {
+        {"name longer than 63 bytes", BuildImage({}, {"?f_" + std::string(61, 'a')})},
+        {"inline name filling its 20 bytes",
+         BuildImage({}, {"?f_" + std::string(17, 'a')}, Names::Inline)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_STREQ(NameOf(ReadAmxxPlugin(BuildPlugin(c.image)).problem), "BadImage");
+    }
+    // One byte shorter, each ends in time.
+    EXPECT_EQ(ReadAmxxPlugin(BuildPlugin(BuildImage({}, {"?f_" + std::string(60, 'a')}))).problem,
+              AmxxProblem::None);
+    EXPECT_EQ(ReadAmxxPlugin(BuildPlugin(BuildImage({}, {"?f_" + std::string(16, 'a')},
+                                                    Names::Inline)))
+                  .problem,
+              AmxxProblem::None);
+}
+
+}  // namespace
+}  // namespace varnholt
