@@ -91,6 +91,8 @@ public:
     // The stamp of an existing file; nothing for a folder or a missing file.
     virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
     virtual bool IsReadOnly(const std::string& path) = 0;
+    // True when another program holds the file open so that it cannot be replaced.
+    virtual bool InUse(const std::string& path) = 0;
     // Copies `source` to `destination`, which must not exist yet (AlreadyExists). The copy
     // is a plain writable file whatever the source's attributes.
     virtual FileResult CopyToNew(const std::string& source, const std::string& destination) = 0;

@@ -392,7 +392,7 @@ std::optional<std::pair<std::string, BadName>> FindCollision(
             } else if (last) {
                 return std::pair{p.source,
                                  isFile[node] ? BadName::Duplicate : BadName::FileAndFolder};
-            } else if (false) {
+            } else if (isFile[node]) {
                 return std::pair{p.source, BadName::FileAndFolder};
             }
         }

@@ -234,6 +234,9 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
     // Windows refuses to replace a read-only file; checking first keeps that rule on every
     // system and spares the copy.
     if (existing && files_.IsReadOnly(destination)) return fail(PlaceOutcome::AccessDenied);
+    // A file the game holds open cannot be replaced; finding out now spares the copy and
+    // a backup name that could not be removed again while the file is held.
+    if (existing && files_.InUse(destination)) return fail(PlaceOutcome::InUse);
 
     RemoveStaleTemporaries(folder);
     // The new bytes go into a file of our own beside the destination first: whatever stops

@@ -61,23 +61,35 @@ void UniquePaths::Add(std::string path) {
     if (folded_.insert(std::move(folded)).second) paths_.push_back(std::move(path));
 }
 
+// Read the way the game reads the list: words between blanks (every byte up to a space), a
+// quoted word running to the next quote, "//" where a word would begin commenting out the rest
+// of the line, a NUL ending it all.
 std::vector<std::string> ParseResourceList(std::string_view text) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    text = text.substr(0, text.find('\0'));
+    const auto blankAt = [&](std::size_t at) {
+        return static_cast<unsigned char>(text[at]) <= ' ';
+    };
     UniquePaths paths;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-
-        line = line.substr(0, line.find("//"));
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        line = Trimmed(line);
-        if (line.size() >= 2 && line.front() == '"' && line.back() == '"') {
-            line = line.substr(1, line.size() - 2);
+    std::size_t at = 0;
+    for (;;) {
+        while (at < text.size() && blankAt(at)) ++at;
+        if (at == text.size()) break;
+        if (text.substr(at, 2) == "//") {
+            at = std::min(text.find('\n', at), text.size());
+            continue;
         }
-        if (std::optional<std::string> path = ModRelativePath(line)) paths.Add(std::move(*path));
+        std::string_view word;
+        if (text[at] == '"') {
+            const std::size_t close = std::min(text.find('"', at + 1), text.size());
+            word = text.substr(at + 1, close - at - 1);
+            at = std::min(close + 1, text.size());
+        } else {
+            const std::size_t start = at;
+            while (at < text.size() && !blankAt(at)) ++at;
+            word = text.substr(start, at - start);
+        }
+        if (std::optional<std::string> path = ModRelativePath(word)) paths.Add(std::move(*path));
     }
     return paths.Take();
 }

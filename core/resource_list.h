@@ -30,10 +30,11 @@ private:
     std::unordered_set<std::string> folded_;
 };
 
-// The paths a map's NAME.res lists, one per line (LF or CR LF), each as ModRelativePath
-// gives it, in file order, each once (compared with SamePathIgnoringCase). "//" starts a
-// comment, whether it opens the line or follows a path; a path may be in double quotes.
-// Blank lines and lines with a path ModRelativePath refuses are left out.
+// The paths a map's NAME.res lists, each as ModRelativePath gives it, in file order, each
+// once (compared with SamePathIgnoringCase). Read as the game reads it: paths are separated
+// by blanks or line breaks (LF or CR LF), one with blanks in it is written in double quotes,
+// "//" where a path would begin comments out the rest of the line, a NUL ends the list, and a
+// UTF-8 byte order mark at the start is skipped. Paths ModRelativePath refuses are left out.
 std::vector<std::string> ParseResourceList(std::string_view text);
 
 }  // namespace varnholt

@@ -90,14 +90,21 @@ std::optional<PendingUndo> FindLastInstall(const std::string& root, FileSystem& 
               [&](const std::string& a, const std::string& b) { return order(a) < order(b); });
     for (auto at = names.rbegin(); at != names.rend(); ++at) {
         if (*at == "." || *at == "..") continue;
-        const std::string folder = std::string(kBackupFolder) + *at + "\\";
-        const std::optional<std::string> text = files.ReadPart(
-            root + folder + kJournalName, 0, std::numeric_limits<std::size_t>::max());
-        if (!text) continue;
-        Journal journal = ParseJournal(*text);
-        if (journal.valid && journal.HasPending()) return PendingUndo{folder, std::move(journal)};
+        std::optional<PendingUndo> install =
+            ReadInstall(root, std::string(kBackupFolder) + *at + "\\", files);
+        if (install && install->journal.HasPending()) return install;
     }
     return std::nullopt;
+}
+
+std::optional<PendingUndo> ReadInstall(const std::string& root, const std::string& folder,
+                                       FileSystem& files) {
+    const std::optional<std::string> text = files.ReadPart(
+        root + folder + kJournalName, 0, std::numeric_limits<std::size_t>::max());
+    if (!text) return std::nullopt;
+    Journal journal = ParseJournal(*text);
+    if (!journal.valid) return std::nullopt;
+    return PendingUndo{folder, std::move(journal)};
 }
 
 UndoReport UndoInstall(const std::string& root, const PendingUndo& install, FileSystem& files) {

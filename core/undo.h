@@ -29,6 +29,9 @@ struct PendingUndo {
     Journal journal;
 };
 std::optional<PendingUndo> FindLastInstall(const std::string& gameRoot, FileSystem& files);
+// The install whose backup folder (relative to the game folder) is `folder`.
+std::optional<PendingUndo> ReadInstall(const std::string& gameRoot, const std::string& folder,
+                                       FileSystem& files);
 
 struct UndoStep {
     JournalLine action;

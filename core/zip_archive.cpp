@@ -38,7 +38,7 @@ constexpr unsigned kHostUnix = 3;
 constexpr std::uint32_t kUnixTypeMask = 0170000;
 constexpr std::uint32_t kUnixSymlink = 0120000;
 
-// Every buffer is this size, whatever the archive declares.
+// The size of each read and inflate buffer, whatever sizes the archive declares.
 constexpr std::size_t kChunk = 64 * 1024;
 
 std::uint16_t Le16(const unsigned char* at) {
@@ -136,7 +136,8 @@ bool NameEndsInFolderMark(const ZipEntry& entry) {
     // In the East Asian code pages (936 among them) a backslash byte can be the second half of
     // a two-byte character; only one that starts a character ends a folder's name.
     std::size_t at = 0;
-    while (at + 1 < raw.size()) at += Bytes(raw)[at] >= 0x81 ? 2 : 1;
+    while (at + 1 < raw.size())
+        at += Bytes(raw)[at] >= 0x81 ? 2 : 1;
     return at == raw.size() - 1;
 }
 
@@ -154,7 +155,8 @@ public:
         while (length > 0) {
             if (position_ < bufferStart_ || position_ - bufferStart_ >= bufferLength_) {
                 bufferStart_ = position_;
-                bufferLength_ = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, end_ - position_));
+                bufferLength_ =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, end_ - position_));
                 if (!archive_.ReadAt(bufferStart_, buffer_.data(), bufferLength_)) {
                     bufferLength_ = 0;
                     return ZipProblem::Truncated;
@@ -209,14 +211,14 @@ ZipProblem ProblemWithoutEndRecord(ByteSource& archive) {
         return ZipProblem::NotZip;
     }
     switch (Le32(first)) {
-    case kSpannedSignature:
-        return ZipProblem::Split;
-    case kLocalSignature:
-    case kEndSignature:
-    case kOneSegmentSpannedSignature:
-        return ZipProblem::Truncated;
-    default:
-        return ZipProblem::NotZip;
+        case kSpannedSignature:
+            return ZipProblem::Split;
+        case kLocalSignature:
+        case kEndSignature:
+        case kOneSegmentSpannedSignature:
+            return ZipProblem::Truncated;
+        default:
+            return ZipProblem::NotZip;
     }
 }
 
@@ -363,7 +365,8 @@ ZipProblem ReadEntry(DirectoryReader& reader, std::uint64_t directoryAt, ZipEntr
         entry.utf8Name = UnicodePathOf(entry.rawName, extra);
     }
     entry.isFolder = NameEndsInFolderMark(entry);
-    entry.isSymlink = (madeBy >> 8) == kHostUnix && ((external >> 16) & kUnixTypeMask) == kUnixSymlink;
+    entry.isSymlink =
+        (madeBy >> 8) == kHostUnix && ((external >> 16) & kUnixTypeMask) == kUnixSymlink;
     entry.encrypted = (entry.flags & (kFlagEncrypted | kFlagStrongEncryption)) != 0;
     return ZipProblem::None;
 }

@@ -46,7 +46,9 @@ private:
 }
 
 // Stands in for the system's converter: every byte string decodes, as itself.
-std::optional<std::string> AsIs(std::string_view raw) { return std::string(raw); }
+std::optional<std::string> AsIs(std::string_view raw) {
+    return std::string(raw);
+}
 
 }  // namespace
 
@@ -73,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         std::uint64_t received = 0;
         uLong crc = crc32(0, nullptr, 0);
-        const varnholt::ExtractProblem problem = varnholt::ExtractEntry(
-            source, entry, [&](const char* bytes, std::size_t length) {
+        const varnholt::ExtractProblem problem =
+            varnholt::ExtractEntry(source, entry, [&](const char* bytes, std::size_t length) {
                 received += length;
                 if (received > entry.size) Fail("wrote past the declared size", entry);
                 crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes), static_cast<uInt>(length));

@@ -231,6 +231,8 @@ bool WinFileSystem::IsReadOnly(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+bool WinFileSystem::InUse(const std::string& path) { return HeldByAnother(FileApiPath(path)); }
+
 FileResult WinFileSystem::CopyToNew(const std::string& source, const std::string& destination) {
     const std::wstring to = FileApiPath(destination);
     if (!CopyFileW(FileApiPath(source).c_str(), to.c_str(), TRUE)) return LastResult();

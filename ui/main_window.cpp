@@ -6,6 +6,8 @@
 #include "core/install.h"
 #include "core/install_report.h"
 #include "core/path_rules.h"
+#include "core/undo.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "ui/file_dialog.h"
 #include "ui/dpi.h"
@@ -19,6 +21,9 @@ constexpr wchar_t kCaption[] = L"Varnholt(Beta)";
 constexpr int kAppIconId = 1;  // the icon resource linked into the exe
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr COLORREF kLinkColour = RGB(0, 102, 204);
+// The window menu's own commands (system command ids keep their low four bits clear).
+constexpr UINT kUndoLastCommand = 0x0110;
+constexpr UINT kOpenBackupsCommand = 0x0120;
 
 // The file type filters of the five choosers: a description, "|" and a pattern.
 constexpr std::array<std::string_view, 5> kChooserFilters = {
@@ -59,6 +64,17 @@ std::string WindowText(HWND window) {
 }
 
 std::size_t Index(SelectionKind row) { return static_cast<std::size_t>(row); }
+
+// "varnholt-backup\2026-12-11 14-03-27\" -> "2026-12-11 14:03:27"
+std::string InstallTimeOf(const PendingUndo& install) {
+    std::string time = install.folder.substr(std::string_view(kBackupFolder).size());
+    if (!time.empty()) time.pop_back();
+    if (time.size() >= 19) {
+        time[13] = ':';
+        time[16] = ':';
+    }
+    return time;
+}
 
 }  // namespace
 
@@ -123,6 +139,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == kUndoLastCommand) {
+                UndoLastInstall();
+                return 0;
+            }
+            if ((wParam & 0xFFF0) == kOpenBackupsCommand) {
+                OpenBackups();
+                return 0;
+            }
+            break;
         case WM_CTLCOLORSTATIC:
             return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_NCHITTEST: {
@@ -198,6 +224,11 @@ void MainWindow::CreateControls() {
         }
     }
     CreateTooltip();
+    if (HMENU menu = GetSystemMenu(window_, FALSE)) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, kUndoLastCommand, L"撤销上次导入(&U)…");
+        AppendMenuW(menu, MF_STRING, kOpenBackupsCommand, L"打开备份文件夹(&B)");
+    }
     // Files dropped from Explorer, also from a program with fewer rights than ours.
     DragAcceptFiles(window_, TRUE);
     for (UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
@@ -357,8 +388,43 @@ void MainWindow::Install() {
         rows[i] = {MarkCaption(kAddOnRows[i]), BoxText(kAddOnRows[i])};
     }
     const InstallReport report = InstallSelected(state_, rows, files_);
-    const unsigned icon = report.allSucceeded() ? MB_ICONINFORMATION : MB_ICONWARNING;
-    services_.ShowMessage(window_, FormatInstallReport(report), "提示", MB_OK | icon);
+    const bool undo = services_.ShowReport(window_, FormatInstallReport(report),
+                                           !report.allSucceeded(), !report.journalFolder.empty());
+    if (!undo) return;
+    if (const std::optional<PendingUndo> install =
+            ReadInstall(state_.GameRoot, report.journalFolder, files_)) {
+        ShowUndoReport(UndoInstall(state_.GameRoot, *install, files_));
+    }
+}
+
+void MainWindow::ShowUndoReport(const UndoReport& report) {
+    services_.ShowReport(window_, "撤销导入：\r\n" + FormatUndoReport(report), !report.complete,
+                         false);
+}
+
+void MainWindow::UndoLastInstall() {
+    const std::optional<PendingUndo> install = FindLastInstall(state_.GameRoot, files_);
+    if (!install) {
+        services_.ShowMessage(window_, "没有可以撤销的导入。", "提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const std::string question = "将撤销 " + InstallTimeOf(*install) + " 的导入：\r\n" +
+                                 DescribeUndo(*install) + "\r\n确定要撤销吗？";
+    if (services_.ShowMessage(window_, question, "提示", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    ShowUndoReport(UndoInstall(state_.GameRoot, *install, files_));
+}
+
+void MainWindow::OpenBackups() {
+    const std::string folder = state_.GameRoot + kBackupFolder;
+    if (!files_.IsFolder(folder)) {
+        services_.ShowMessage(window_, "还没有备份：导入时被替换的文件会保存在游戏目录的 " +
+                                           std::string(kBackupFolder) + " 文件夹中。",
+                              "提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    services_.OpenFolder(FullPathOf(folder));
 }
 
 std::optional<std::string> MainWindow::Choose(SelectionKind row) {

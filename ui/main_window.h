@@ -16,6 +16,7 @@ namespace varnholt {
 
 class FileSystem;
 class Services;
+struct UndoReport;
 
 // The program's one window: five path rows, the install and run-game buttons and the site
 // link. It is also the window the row checks read and write.
@@ -80,6 +81,10 @@ private:
     void OnCommand(int id, int code);
     LRESULT OnControlColour(HDC dc, HWND control);
     void Install();
+    void ShowUndoReport(const UndoReport& report);
+    // The window menu's commands: take the newest install back, show the backups.
+    void UndoLastInstall();
+    void OpenBackups();
     std::optional<std::string> Choose(SelectionKind row);
     void AcceptGamePick(const std::string& path);
     void CreateTooltip();

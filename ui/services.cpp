@@ -7,6 +7,7 @@
 #include "core/path_rules.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "ui/report_dialog.h"
 #include "ui/site.h"
 
 namespace varnholt {
@@ -24,6 +25,20 @@ int SystemServices::ShowMessage(void* owner, const std::string& text, const std:
                                 unsigned flags) {
     return MessageBoxW(static_cast<HWND>(owner), Widen(text).c_str(), Widen(caption).c_str(),
                        flags);
+}
+
+bool Services::ShowReport(void* owner, const std::string& text, bool warning, bool) {
+    ShowMessage(owner, text, "提示", MB_OK | (warning ? MB_ICONWARNING : MB_ICONINFORMATION));
+    return false;
+}
+
+bool SystemServices::ShowReport(void* owner, const std::string& text, bool warning,
+                                bool offerUndo) {
+    return ShowReportDialog(static_cast<HWND>(owner), text, warning, offerUndo);
+}
+
+void SystemServices::OpenFolder(const std::string& folder) {
+    ShellExecuteW(nullptr, L"explore", Widen(folder).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void LaunchGame(Services& services, const std::string& gamePath) {

@@ -18,6 +18,12 @@ public:
     // A message box owned by `owner` (a window handle, or null); gives the button pressed.
     virtual int ShowMessage(void* owner, const std::string& text, const std::string& caption,
                             unsigned flags) = 0;
+    // An install's or an undo's report, captioned "提示", in a box that scrolls and lets the
+    // text be copied; with `offerUndo` it has a button "撤销本次导入" beside OK. True when
+    // that button was pressed. By default a plain message box.
+    virtual bool ShowReport(void* owner, const std::string& text, bool warning, bool offerUndo);
+    // Opens a folder in the system's file browser.
+    virtual void OpenFolder(const std::string& folder) { OpenAddress(folder); }
 };
 
 // The real thing.
@@ -28,6 +34,8 @@ public:
     void OpenAddress(const std::string& address) override;
     int ShowMessage(void* owner, const std::string& text, const std::string& caption,
                     unsigned flags) override;
+    bool ShowReport(void* owner, const std::string& text, bool warning, bool offerUndo) override;
+    void OpenFolder(const std::string& folder) override;
 };
 
 // Starts the game named by the game row's text.

@@ -50,6 +50,7 @@ public:
     std::optional<std::string> ToAnsi(const std::string& text) override;
     std::optional<FileStamp> StampOf(const std::string& path) override;
     bool IsReadOnly(const std::string& path) override;
+    bool InUse(const std::string& path) override { return held.count(path) > 0; }
     FileResult CopyToNew(const std::string& source, const std::string& destination) override;
     NewFileResult CreateNew(const std::string& destination) override;
     FileResult HardLink(const std::string& path, const std::string& link) override;

@@ -40,8 +40,8 @@ void Put64(std::string& out, std::uint64_t value) {
 }
 
 std::uint32_t Crc(std::string_view data) {
-    return static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()),
-                                            static_cast<uInt>(data.size())));
+    return static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
 std::string Deflate(std::string_view data) {
@@ -91,7 +91,7 @@ struct TestEntry {
     std::optional<std::string> payload{};  // the bytes stored, when not the (deflated) data
     std::optional<std::uint32_t> crc{};    // the declared CRC, when not the data's
     std::optional<std::uint64_t> size{};   // the declared size, when not the data's
-    bool zip64 = false;                  // sizes and offset in a Zip64 extra field
+    bool zip64 = false;                    // sizes and offset in a Zip64 extra field
     std::uint16_t diskStart = 0;
 };
 
@@ -109,7 +109,7 @@ std::string Build(const TestArchive& archive) {
     std::string out;
     std::string directory;
     for (const TestEntry& e : archive.entries) {
-        const std::string payload = e.payload ? *e.payload
+        const std::string payload = e.payload       ? *e.payload
                                     : e.method == 8 ? Deflate(e.data)
                                                     : e.data;
         const std::uint32_t crc = e.crc.value_or(Crc(e.data));
@@ -308,7 +308,9 @@ TEST(ZipArchive, NamesFoldersAndLinks) {
     const Case cases[] = {
         {"ASCII", {"addons/amxmodx/plugins/a.amxx"}, "addons\\amxmodx\\plugins\\a.amxx"},
         {"backslashes", {"maps\\de_dust.bsp"}, "maps\\de_dust.bsp"},
-        {"GBK without the UTF-8 flag", {"\xD6\xD0\xCE\xC4/\xB2\xE5\xBC\xFE.amxx"}, "中文\\插件.amxx"},
+        {"GBK without the UTF-8 flag",
+         {"\xD6\xD0\xCE\xC4/\xB2\xE5\xBC\xFE.amxx"},
+         "中文\\插件.amxx"},
         {"UTF-8 flag", {.name = "中文/插件.amxx", .flags = 0x800}, "中文\\插件.amxx"},
         {"UTF-8 flag on GBK bytes", {.name = gbkName, .flags = 0x800}, "中文.amxx"},
         {"Unicode path field",
@@ -335,9 +337,13 @@ TEST(ZipArchive, NamesFoldersAndLinks) {
         // 乗 is 81 5C in GBK: its second byte is no separator.
         {"GBK character ending in 5C", {"\x81\x5C"}, "乗", false},
         {"UTF-8 folder", {.name = "中文/", .flags = 0x800}, "中文\\", true},
-        {"Unix symbolic link", {.name = "a.amxx", .madeBy = unixHost, .external = linkMode},
-         "a.amxx", false, true},
-        {"Unix regular file", {.name = "a.amxx", .madeBy = unixHost, .external = 0100644u << 16},
+        {"Unix symbolic link",
+         {.name = "a.amxx", .madeBy = unixHost, .external = linkMode},
+         "a.amxx",
+         false,
+         true},
+        {"Unix regular file",
+         {.name = "a.amxx", .madeBy = unixHost, .external = 0100644u << 16},
          "a.amxx"},
         {"link mode from an MS-DOS host", {.name = "a.amxx", .external = linkMode}, "a.amxx"},
     };
@@ -362,31 +368,38 @@ TEST(ZipArchive, ExtractionStopsAtTheFirstFault) {
         TestEntry entry;
         ExtractProblem problem;
         std::function<std::string(std::string)> patch{};  // applied to the built archive
-        std::function<void(ZipEntry&)> misread{};       // applied to the entry read back
+        std::function<void(ZipEntry&)> misread{};         // applied to the entry read back
         bool sinkAccepts = true;
     };
     const Case cases[] = {
         {"encrypted", {.name = "a", .data = "abc", .flags = 1}, ExtractProblem::Encrypted},
-        {"strong encryption", {.name = "a", .data = "abc", .flags = 0x40},
+        {"strong encryption",
+         {.name = "a", .data = "abc", .flags = 0x40},
          ExtractProblem::Encrypted},
         {"LZMA", {.name = "a", .data = "abc", .method = 14}, ExtractProblem::UnsupportedMethod},
-        {"CRC mismatch, stored", {.name = "a", .data = "abc", .crc = 1},
+        {"CRC mismatch, stored",
+         {.name = "a", .data = "abc", .crc = 1},
          ExtractProblem::CrcMismatch},
-        {"CRC mismatch, deflated", {.name = "a", .data = text, .method = 8, .crc = 1},
+        {"CRC mismatch, deflated",
+         {.name = "a", .data = text, .method = 8, .crc = 1},
          ExtractProblem::CrcMismatch},
-        {"inflates past its size", {.name = "a", .data = text, .method = 8, .size = 1000},
+        {"inflates past its size",
+         {.name = "a", .data = text, .method = 8, .size = 1000},
          ExtractProblem::TooLarge},
         {"inflates one byte past its size",
          {.name = "a", .data = text, .method = 8, .size = text.size() - 1},
          ExtractProblem::TooLarge},
-        {"stored past its size", {.name = "a", .data = "abcdef", .size = 3},
+        {"stored past its size",
+         {.name = "a", .data = "abcdef", .size = 3},
          ExtractProblem::TooLarge},
         {"inflates short of its size",
          {.name = "a", .data = text, .method = 8, .size = text.size() + 1},
          ExtractProblem::SizeMismatch},
-        {"stored short of its size", {.name = "a", .data = "abc", .size = 4},
+        {"stored short of its size",
+         {.name = "a", .data = "abc", .size = 4},
          ExtractProblem::SizeMismatch},
-        {"not a deflate stream", {.name = "a", .data = "abc", .method = 8, .payload = "\xFF\xFF"},
+        {"not a deflate stream",
+         {.name = "a", .data = "abc", .method = 8, .payload = "\xFF\xFF"},
          ExtractProblem::Corrupt},
         {"deflate stream cut short",
          {.name = "a", .data = text, .method = 8, .payload = Deflate(text).substr(0, 20)},
@@ -394,15 +407,26 @@ TEST(ZipArchive, ExtractionStopsAtTheFirstFault) {
         {"bytes after the deflate stream",
          {.name = "a", .data = "abc", .method = 8, .payload = Deflate("abc") + "zz"},
          ExtractProblem::Corrupt},
-        {"no local header where the directory says", {.name = "a", .data = "abc"},
-         ExtractProblem::Corrupt, [](std::string bytes) { return "X" + bytes.substr(1); }},
-        {"data past the end of the file", {.name = "a", .data = "abc"}, ExtractProblem::Truncated,
-         nullptr, [](ZipEntry& entry) { entry.compressedSize = entry.size = 1000; }},
-        {"local header past the end of the file", {.name = "a", .data = "abc"},
-         ExtractProblem::Truncated, nullptr,
+        {"no local header where the directory says",
+         {.name = "a", .data = "abc"},
+         ExtractProblem::Corrupt,
+         [](std::string bytes) { return "X" + bytes.substr(1); }},
+        {"data past the end of the file",
+         {.name = "a", .data = "abc"},
+         ExtractProblem::Truncated,
+         nullptr,
+         [](ZipEntry& entry) { entry.compressedSize = entry.size = 1000; }},
+        {"local header past the end of the file",
+         {.name = "a", .data = "abc"},
+         ExtractProblem::Truncated,
+         nullptr,
          [](ZipEntry& entry) { entry.localHeaderOffset = 1ull << 40; }},
-        {"sink refuses", {.name = "a", .data = "abc"}, ExtractProblem::WriteFailed, nullptr,
-         nullptr, false},
+        {"sink refuses",
+         {.name = "a", .data = "abc"},
+         ExtractProblem::WriteFailed,
+         nullptr,
+         nullptr,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -424,8 +448,8 @@ TEST(ZipArchive, DirectoryProblems) {
     const TestArchive one = {{{"a.amxx", "plugin bytes"}}};
     const std::string whole = Build(one);
     const std::string commented = Build({one.entries, "0123456789"});
-    const std::string zip64 = Build({.entries = {{.name = "a", .data = "abc", .zip64 = true}},
-                                     .zip64End = true});
+    const std::string zip64 =
+        Build({.entries = {{.name = "a", .data = "abc", .zip64 = true}}, .zip64End = true});
     const std::size_t directoryAt = whole.find(kCentralMark);
     struct Case {
         const char* name;
@@ -440,14 +464,13 @@ TEST(ZipArchive, DirectoryProblems) {
         {"cut in the directory", whole.substr(0, directoryAt + 20), ZipProblem::Truncated},
         {"cut in the end record", whole.substr(0, whole.size() - 5), ZipProblem::Truncated},
         {"cut in the comment", commented.substr(0, commented.size() - 3), ZipProblem::Truncated},
-        {"first part of a spanned archive", "PK\x07\x08"s + whole.substr(0, 40),
-         ZipProblem::Split},
+        {"first part of a spanned archive", "PK\x07\x08"s + whole.substr(0, 40), ZipProblem::Split},
         {"last part of a split archive", Build({.entries = one.entries, .disk = 1}),
          ZipProblem::Split},
         {"directory on another disk", Build({.entries = one.entries, .directoryDisk = 1}),
          ZipProblem::Split},
-        {"entry starting on another disk",
-         Build({{{.name = "a", .data = "abc", .diskStart = 1}}}), ZipProblem::Split},
+        {"entry starting on another disk", Build({{{.name = "a", .data = "abc", .diskStart = 1}}}),
+         ZipProblem::Split},
         {"Zip64 locator counting two disks",
          Build({.entries = one.entries, .zip64End = true, .locatorDisks = 2}), ZipProblem::Split},
         {"too many entries",
@@ -470,10 +493,9 @@ TEST(ZipArchive, DirectoryProblems) {
          ZipProblem::Corrupt},
         {"data running into the directory", Overwritten(whole, kCentralMark, 20, 1000),
          ZipProblem::Corrupt},
-        {"Zip64 sizes without their extra field", Overwritten(zip64, kZip64ExtraMark, 0, 0x00180099),
-         ZipProblem::Corrupt},
-        {"Zip64 offset past 4 GB", Overwritten(zip64, kZip64ExtraMark, 24, 1),
-         ZipProblem::Corrupt},
+        {"Zip64 sizes without their extra field",
+         Overwritten(zip64, kZip64ExtraMark, 0, 0x00180099), ZipProblem::Corrupt},
+        {"Zip64 offset past 4 GB", Overwritten(zip64, kZip64ExtraMark, 24, 1), ZipProblem::Corrupt},
         {"Zip64 locator pointing at no record", Overwritten(zip64, "PK\x06\x07"s, 8, 3),
          ZipProblem::Corrupt},
     };
@@ -492,10 +514,10 @@ TEST(ZipArchive, RarAnd7zSignatures) {
         bool archive;
     };
     const Case cases[] = {
-        {"Rar!\x1A\x07\x00"s, true},          // RAR 1.5 to 4
-        {"Rar!\x1A\x07\x01\x00"s, true},      // RAR 5
+        {"Rar!\x1A\x07\x00"s, true},      // RAR 1.5 to 4
+        {"Rar!\x1A\x07\x01\x00"s, true},  // RAR 5
         {"7z\xBC\xAF\x27\x1C\x00\x04"s, true},
-        {"Rar!\x1A", false},                  // too short to tell
+        {"Rar!\x1A", false},  // too short to tell
         {"PK\x03\x04", false},
         {"7z archive.txt", false},
         {"", false},

@@ -27,6 +27,7 @@ public:
         return real_.StampOf(path);
     }
     bool IsReadOnly(const std::string& path) override { return real_.IsReadOnly(path); }
+    bool InUse(const std::string& path) override { return real_.InUse(path); }
     FileResult CopyToNew(const std::string& source, const std::string& destination) override {
         return real_.CopyToNew(source, destination);
     }

@@ -26,8 +26,7 @@ TEST(LaunchGame, StartsTheRealProgramByItsFullPathInItsFolder) {
     EXPECT_LT(GetTickCount() - before, 3000u) << "never waits long for the game";
 
     const std::optional<LaunchRecord> record = WaitForLaunchRecord(games);
-    ASSERT_TRUE(record) << "the game was not started (the decoy would start in its place for "
-                           "an unquoted command line without the program's name)";
+    ASSERT_TRUE(record) << "the game was not started";
     EXPECT_EQ(record->commandLine, "\"" + games + "\\hl.exe\"") << "its full path, quoted";
     EXPECT_EQ(record->folder, games) << "it runs in its own folder";
     EXPECT_EQ(record->showWindow, "1") << "in a normal window (SW_SHOWNORMAL)";
