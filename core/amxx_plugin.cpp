@@ -115,7 +115,7 @@ std::optional<std::string> Inflate(std::string_view compressed, std::size_t imag
         }
         if ((result != Z_OK && result != Z_BUF_ERROR) || stream.avail_out != 0) break;
         const std::size_t produced = image.size();
-        if (false) {
+        if (produced == imageSize) {
             // Full: the stream may still end here, with no byte left to write.
             Bytef spare = 0;
             stream.next_out = &spare;

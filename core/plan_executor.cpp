@@ -214,7 +214,10 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
         return result;
     };
     if (!placement.content) {
-        if (HasPatternCharacters(placement.source)) return fail(PlaceOutcome::NameIsPattern);
+        // Only the name counts: a "\\?\" prefix is no pattern.
+        if (HasPatternCharacters(placement.source.substr(FolderPartOf(placement.source).size()))) {
+            return fail(PlaceOutcome::NameIsPattern);
+        }
         // Deleting the destination first would remove the only copy when the user picked
         // the file inside the game's own folder; the identity test catches every spelling.
         if (files_.SameFile(placement.source, destination)) {

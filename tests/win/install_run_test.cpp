@@ -26,14 +26,19 @@ using testing::WriteBytes;
 
 const std::string kAccepted(kAcceptedCaption);
 
-// The real file system, with a log of the calls that change files.
+// The real file system, with a log of the openings and of the copies of add-on files. A copy
+// is logged by the name of the file copied: it may go to a temporary name first.
 class RecordingFileSystem final : public testing::ForwardingFileSystem {
 public:
     std::vector<std::string> log;
 
     FileResult CopyReplacing(const std::string& source, const std::string& destination) override {
-        log.push_back("copy " + FileNameOnly(destination));
+        log.push_back("copy " + FileNameOnly(source));
         return ForwardingFileSystem::CopyReplacing(source, destination);
+    }
+    FileResult CopyToNew(const std::string& source, const std::string& destination) override {
+        log.push_back("copy " + FileNameOnly(source));
+        return ForwardingFileSystem::CopyToNew(source, destination);
     }
     OpenResult OpenExisting(const std::string& path) override {
         log.push_back("open " + FileNameOnly(path));
