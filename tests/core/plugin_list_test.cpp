@@ -16,7 +16,8 @@ std::string Apply(std::string content, const ListAppend& append) {
 TEST(PluginList, NewNameGoesAfterTheWholeOldContent) {
     for (const testing::PluginListCase& c : testing::PluginListCases()) {
         SCOPED_TRACE(c.name);
-        const std::string after = Apply(c.before, ComposeListAppend(c.before, testing::kListedPlugin));
+        const std::string after =
+            Apply(c.before, ComposeListAppend(c.before, testing::kListedPlugin));
         EXPECT_EQ(after, c.kept + "\r\n" + testing::kListedPlugin);
     }
 }

@@ -173,7 +173,8 @@ TEST_F(ChooserTest, WholeJobThroughTheChoosers) {
     Recreate(services);
     const std::string game = dir / "Counter-Strike 1.6";
     MakeGameTree(game, "admin.amxx\r\n");
-    ASSERT_TRUE(CopyFileW(Widen(LaunchHelperPath()).c_str(), Widen(game + "\\hl.exe").c_str(), FALSE));
+    const std::wstring helper = Widen(LaunchHelperPath());
+    ASSERT_TRUE(CopyFileW(helper.c_str(), Widen(game + "\\hl.exe").c_str(), FALSE));
     WriteBytes(game + "\\cstrike\\maps\\de_snow.bsp", "old map");
     MakeFolders(dir / "下载");
     const char* names[] = {"降落伞.amxx", "v_ak47.mdl", "fire.spr", "de_snow.bsp"};

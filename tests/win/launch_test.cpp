@@ -17,8 +17,9 @@ TEST(LaunchGame, StartsTheRealProgramByItsFullPathInItsFolder) {
     TempFolder dir;
     const std::string games = dir / "My Games\\CS 1.6 한";
     MakeFolders(games);
-    ASSERT_TRUE(CopyFileW(Widen(LaunchHelperPath()).c_str(), Widen(games + "\\hl.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(Widen(LaunchHelperPath()).c_str(), Widen(dir / "My.exe").c_str(), FALSE));
+    const std::wstring helper = Widen(LaunchHelperPath());
+    ASSERT_TRUE(CopyFileW(helper.c_str(), Widen(games + "\\hl.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(helper.c_str(), Widen(dir / "My.exe").c_str(), FALSE));
 
     SystemServices services;
     const DWORD before = GetTickCount();

@@ -11,7 +11,8 @@ namespace varnholt::testing {
 // backslash; path() is empty when no folder could be made there.
 class TempFolder {
 public:
-    explicit TempFolder(const std::string& prefix = "varnholt-test", const std::string& parent = {});
+    explicit TempFolder(const std::string& prefix = "varnholt-test",
+                        const std::string& parent = {});
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
