@@ -76,18 +76,19 @@ SectionOrProblem FindGameSection(std::string_view bytes) {
 
     // AMX Mod X reads the count into a plain char: from 0x80 up it is negative.
     const auto count = static_cast<std::int8_t>(bytes[6]);
-    const std::size_t tableEnd = kSectionTableAt + static_cast<std::size_t>(std::max<int>(count, 0)) *
-                                                       kSectionEntrySize;
+    const std::size_t tableEnd =
+        kSectionTableAt + static_cast<std::size_t>(std::max<int>(count, 0)) * kSectionEntrySize;
     if (count <= 0 || bytes.size() < tableEnd) return {AmxxProblem::BadSection, {}};
 
     for (std::size_t at = kSectionTableAt; at < tableEnd; at += kSectionEntrySize) {
         if (static_cast<unsigned char>(bytes[at]) != kGameCellSize) continue;
         const Section section{ReadInt32(bytes, at + 1), ReadInt32(bytes, at + 5),
                               ReadInt32(bytes, at + 13)};
-        const bool sane = section.diskSize > 0 && section.imageSize > 0 &&
-                          section.imageSize <= kLargestAmxImage &&
-                          section.offset >= static_cast<std::int64_t>(tableEnd) &&
-                          section.offset + section.diskSize <= static_cast<std::int64_t>(bytes.size());
+        const bool sane =
+            section.diskSize > 0 && section.imageSize > 0 &&
+            section.imageSize <= kLargestAmxImage &&
+            section.offset >= static_cast<std::int64_t>(tableEnd) &&
+            section.offset + section.diskSize <= static_cast<std::int64_t>(bytes.size());
         if (!sane) return {AmxxProblem::BadSection, {}};
         return {AmxxProblem::None, section};
     }
@@ -139,8 +140,8 @@ struct ImageNames {
 
 // The names of the records from `start` up to `end` (image offsets read from the header),
 // appended to `names`; false when the table or a name is not inside the image.
-bool ReadTable(std::string_view image, std::int64_t start, std::int64_t end,
-               std::size_t recordSize, std::vector<std::string>& names) {
+bool ReadTable(std::string_view image, std::int64_t start, std::int64_t end, std::size_t recordSize,
+               std::vector<std::string>& names) {
     if (start < static_cast<std::int64_t>(kAmxHeaderSize) || end < start ||
         end > static_cast<std::int64_t>(image.size())) {
         return false;
@@ -172,9 +173,8 @@ std::optional<ImageNames> ReadImageNames(std::string_view image) {
         return std::nullopt;
     }
     // Before file version 7 there is no name table and the tags run up to the code.
-    const std::int64_t tagsEnd = version >= kFirstNameTableVersion
-                                     ? ReadInt32(image, kNameTableAt)
-                                     : ReadInt32(image, kCodeAt);
+    const std::int64_t tagsEnd = version >= kFirstNameTableVersion ? ReadInt32(image, kNameTableAt)
+                                                                   : ReadInt32(image, kCodeAt);
     ImageNames names;
     std::vector<std::string> tags;
     if (!ReadTable(image, ReadInt32(image, kLibrariesAt), ReadInt32(image, kPublicVariablesAt),

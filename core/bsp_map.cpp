@@ -92,8 +92,8 @@ void AddWads(std::string_view wadKey, UniquePaths& wads) {
 // sound\; "message" is a sound for ambient_generic and func_rotating and text elsewhere, so
 // only values that end like a sound file count.
 bool IsSoundKey(std::string_view key) {
-    constexpr std::array<std::string_view, 5> kSoundKeys = {"message", "noise", "noise1",
-                                                            "noise2", "noise3"};
+    constexpr std::array<std::string_view, 5> kSoundKeys = {"message", "noise", "noise1", "noise2",
+                                                            "noise3"};
     return std::any_of(kSoundKeys.begin(), kSoundKeys.end(),
                        [&](std::string_view name) { return SamePathIgnoringCase(key, name); });
 }

@@ -119,6 +119,8 @@ public:
                                                 std::size_t length) = 0;
     // Appends `bytes` to the file, creating it when missing; on disk when it returns.
     virtual FileResult Append(const std::string& path, std::string_view bytes) = 0;
+    // The bytes free for this user on the drive of `folder`; nothing when unknown.
+    virtual std::optional<std::uint64_t> FreeSpace(const std::string& folder) = 0;
     // The local time as "2026-12-11 14-03-27", for naming an install's backup folder.
     virtual std::string LocalTimeText() = 0;
 };

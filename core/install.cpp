@@ -1,5 +1,6 @@
 #include "core/install.h"
 
+#include "core/companions.h"
 #include "core/file_system.h"
 #include "core/path_rules.h"
 #include "core/plan_executor.h"
@@ -40,6 +41,16 @@ auto FieldsOf(State& state, SelectionKind row) {
     return Fields{&state.PluginFolder, &state.PluginFileName};
 }
 
+// What the game will miss, and warnings, for the report: a line each.
+std::string DescribeMissing(const RowNeeds& needs) {
+    std::string text;
+    for (const MissingFile& missing : needs.missing) {
+        text += "  缺少 " + missing.name + "：" + missing.effect + "\r\n";
+    }
+    for (const std::string& warning : needs.warnings) text += "  注意：" + warning + "\r\n";
+    return text;
+}
+
 }  // namespace
 
 const std::string& DestinationFolderOf(const InstallerState& state, SelectionKind row) {
@@ -62,13 +73,24 @@ InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, File
         // The plugin is registered before its file is copied; the unit takes the entry back
         // when the file cannot be placed.
         if (row == SelectionKind::Plugin) registration = PlanRegistration(*fields.fileName, unit, files);
-        unit.placements.push_back({input.path, nullptr, *fields.folder + *fields.fileName});
+        // The row's file goes with what it needs to load, read from its own header.
+        const RowNeeds needs = NeedsOfRow(row, input.path, *fields.folder, state.GameRoot, files);
+        const std::string mainRelative =
+            needs.mainRelative.empty() ? *fields.folder + *fields.fileName : needs.mainRelative;
+        unit.placements.push_back({input.path, nullptr, mainRelative, needs.createFolders});
+        for (const Companion& companion : needs.companions) {
+            unit.placements.push_back({companion.source, nullptr, companion.relative, true});
+        }
         plan.units.push_back(std::move(unit));
 
         RowReport placed;
         placed.row = row;
         placed.fileName = *fields.fileName;
-        placed.destination = state.DestinationFolder + *fields.fileName;
+        placed.destination = state.GameRoot + mainRelative;
+        placed.needs = DescribeMissing(needs);
+        for (const Companion& companion : needs.companions) {
+            placed.companions.push_back({companion.relative, PlaceOutcome::Installed, {}});
+        }
         report.rows.push_back(std::move(placed));
     }
 
@@ -81,6 +103,10 @@ InstallReport InstallSelected(InstallerState& state, const AddOnRows& rows, File
         row.outcome = unit.placements.front().outcome;
         row.systemText = unit.placements.front().systemText;
         row.replaced = unit.placements.front().replaced;
+        for (std::size_t c = 0; c < row.companions.size(); ++c) {
+            row.companions[c].outcome = unit.placements[c + 1].outcome;
+            row.companions[c].systemText = unit.placements[c + 1].systemText;
+        }
         if (row.row != SelectionKind::Plugin) continue;
         if (!unit.additions.empty()) {
             const AdditionResult& added = unit.additions.front();

@@ -30,6 +30,13 @@ struct RegisterReport {
     PluginNameProblem nameProblem = PluginNameProblem::None;  // AMX Mod X would not load it
 };
 
+// A file installed together with a row's own file.
+struct CompanionReport {
+    std::string relative;  // below the game folder
+    PlaceOutcome outcome = PlaceOutcome::Installed;
+    std::string systemText;
+};
+
 struct RowReport {
     SelectionKind row = SelectionKind::Plugin;
     std::string fileName;
@@ -37,6 +44,8 @@ struct RowReport {
     PlaceOutcome outcome = PlaceOutcome::Installed;
     std::string systemText;
     bool replaced = false;  // the old file is kept in the install's backup folder
+    std::vector<CompanionReport> companions;
+    std::string needs;  // what the file needs and lacks, and warnings, a line each
 
     bool placed() const {
         return outcome == PlaceOutcome::Installed || outcome == PlaceOutcome::AlreadyInPlace;

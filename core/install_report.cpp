@@ -15,27 +15,8 @@ std::string KindName(SelectionKind row) {
 }
 
 std::string PlaceReason(const RowReport& row) {
-    switch (row.outcome) {
-        case PlaceOutcome::Installed:
-        case PlaceOutcome::AlreadyInPlace: return {};
-        case PlaceOutcome::SourceMissing: return "找不到所选的文件";
-        case PlaceOutcome::SourceIsFolder: return "所选的是文件夹，不是文件";
-        case PlaceOutcome::DestinationFolderMissing:
-            return "目标文件夹不存在：" +
-                   row.destination.substr(0, row.destination.size() - row.fileName.size());
-        case PlaceOutcome::FolderInTheWay: return "目标位置有一个同名的文件夹";
-        case PlaceOutcome::AccessDenied: return "目标文件是只读的，或没有写入权限";
-        case PlaceOutcome::InUse: return "文件正被其他程序占用（游戏是否正在运行？）";
-        case PlaceOutcome::DiskFull: return "磁盘空间不足";
-        case PlaceOutcome::NameIsPattern: return "文件名含有 * 或 ?，不是真实的文件名";
-        case PlaceOutcome::BackupFailed:
-            return "无法在游戏目录中备份原来的文件，因此没有替换" +
-                   (row.systemText.empty() ? std::string() : "（" + row.systemText + "）");
-        case PlaceOutcome::KeptSetting: return {};
-        case PlaceOutcome::TakenBack: return "已撤回，因为同组的其他文件未能导入";
-        case PlaceOutcome::Failed: return row.systemText;
-    }
-    return row.systemText;
+    return PlaceReasonText(row.outcome, row.systemText,
+                           row.destination.substr(0, row.destination.size() - row.fileName.size()));
 }
 
 std::string RegisterReason(const RegisterReport& report) {
@@ -71,6 +52,30 @@ std::string NameWarning(PluginNameProblem problem) {
 
 }  // namespace
 
+std::string PlaceReasonText(PlaceOutcome outcome, const std::string& systemText,
+                            const std::string& destinationFolder) {
+    switch (outcome) {
+        case PlaceOutcome::Installed:
+        case PlaceOutcome::AlreadyInPlace: return {};
+        case PlaceOutcome::SourceMissing: return "找不到所选的文件";
+        case PlaceOutcome::SourceIsFolder: return "所选的是文件夹，不是文件";
+        case PlaceOutcome::DestinationFolderMissing:
+            return "目标文件夹不存在：" + destinationFolder;
+        case PlaceOutcome::FolderInTheWay: return "目标位置有一个同名的文件夹";
+        case PlaceOutcome::AccessDenied: return "目标文件是只读的，或没有写入权限";
+        case PlaceOutcome::InUse: return "文件正被其他程序占用（游戏是否正在运行？）";
+        case PlaceOutcome::DiskFull: return "磁盘空间不足";
+        case PlaceOutcome::NameIsPattern: return "文件名含有 * 或 ?，不是真实的文件名";
+        case PlaceOutcome::BackupFailed:
+            return "无法在游戏目录中备份原来的文件，因此没有替换" +
+                   (systemText.empty() ? std::string() : "（" + systemText + "）");
+        case PlaceOutcome::KeptSetting: return {};
+        case PlaceOutcome::TakenBack: return "已撤回，因为同组的其他文件未能导入";
+        case PlaceOutcome::Failed: return systemText;
+    }
+    return systemText;
+}
+
 std::string FormatInstallReport(const InstallReport& report) {
     if (report.rows.empty()) return "没有选择要导入的文件。\r\n";
     std::string text;
@@ -86,6 +91,19 @@ std::string FormatInstallReport(const InstallReport& report) {
             text += kind + "导入失败：" + row.fileName + "，" + PlaceReason(row);
         }
         text += "\r\n";
+        for (const CompanionReport& companion : row.companions) {
+            if (companion.outcome == PlaceOutcome::Installed ||
+                companion.outcome == PlaceOutcome::AlreadyInPlace) {
+                text += "  一并导入：" + companion.relative + "\r\n";
+            } else {
+                RowReport as;
+                as.outcome = companion.outcome;
+                as.systemText = companion.systemText;
+                as.destination = companion.relative;
+                text += "  未能一并导入：" + companion.relative + "，" + PlaceReason(as) + "\r\n";
+            }
+        }
+        text += row.needs;
         if (row.row == SelectionKind::Plugin && report.plugin &&
             report.plugin->outcome != RegisterOutcome::Registered) {
             text += "插件未写入 plugins.ini：" + RegisterReason(*report.plugin) + "\r\n";

@@ -5,7 +5,9 @@
 namespace varnholt {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -13,11 +15,14 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-char FoldedAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldedAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool IsForbiddenInName(char c) {
     const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F || std::string_view("<>\"|?*:").find(c) != std::string_view::npos;
+    return byte < 0x20 || byte == 0x7F ||
+           std::string_view("<>\"|?*:").find(c) != std::string_view::npos;
 }
 
 // Windows drops trailing dots and blanks from a name, so ".. " or "..." could act as "..";
@@ -50,9 +55,9 @@ std::optional<std::string> ModRelativePath(std::string_view path) {
 }
 
 bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return FoldedAscii(x) == FoldedAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return FoldedAscii(x) == FoldedAscii(y);
+           });
 }
 
 void UniquePaths::Add(std::string path) {

@@ -12,9 +12,9 @@ constexpr std::size_t kSequenceCountAt = 164;
 constexpr std::size_t kSequenceGroupCountAt = 172;
 constexpr std::size_t kTextureCountAt = 180;
 // Each count is followed by its table's offset.
-constexpr std::size_t kSequenceSize = 176;      // mstudioseqdesc_t, the label first
+constexpr std::size_t kSequenceSize = 176;       // mstudioseqdesc_t, the label first
 constexpr std::size_t kSequenceGroupSize = 104;  // mstudioseqgroup_t
-constexpr std::size_t kTextureSize = 80;        // mstudiotexture_t
+constexpr std::size_t kTextureSize = 80;         // mstudiotexture_t
 constexpr std::size_t kLabelSize = 32;
 constexpr std::int32_t kStudioVersion = 10;
 constexpr std::size_t kPlayerWeaponKinds = 3;

@@ -12,8 +12,8 @@ namespace varnholt {
 inline constexpr std::int32_t kMostSequenceGroups = 100;
 
 struct StudioModelInfo {
-    std::int32_t textureCount = 0;        // 0: the textures live in NAMEt.mdl
-    std::int32_t sequenceGroupCount = 0;  // >1: NAME01.mdl ... hold animations
+    std::int32_t textureCount = 0;            // 0: the textures live in NAMEt.mdl
+    std::int32_t sequenceGroupCount = 0;      // >1: NAME01.mdl ... hold animations
     std::vector<std::string> sequenceLabels;  // each up to its NUL, at most 32 bytes
 };
 

@@ -53,11 +53,13 @@ void CheckModPath(std::string_view input, const std::string& path) {
     if (path.empty() || path.front() == '\\' || path.back() == '\\') {
         Fail("path empty or not relative", input, path);
     }
-    if (path.find_first_of("/:*?\"<>|") != std::string::npos || path.find("\\\\") != std::string::npos) {
+    if (path.find_first_of("/:*?\"<>|") != std::string::npos ||
+        path.find("\\\\") != std::string::npos) {
         Fail("path with a slash, a drive or a forbidden character", input, path);
     }
     for (char c : path) {
-        if (static_cast<unsigned char>(c) < 0x20) Fail("path with a control character", input, path);
+        if (static_cast<unsigned char>(c) < 0x20)
+            Fail("path with a control character", input, path);
     }
     std::size_t start = 0;
     while (start <= path.size()) {

@@ -51,8 +51,8 @@ bool ShouldAccept(std::string_view bytes) {
     if (bytes.size() < kHeaderSize || bytes.substr(0, 4) != "IDST" || Int32At(bytes, 4) != 10) {
         return false;
     }
-    return TableFits(bytes, 164, 176) && TableFits(bytes, 172, 104) &&
-           TableFits(bytes, 180, 80) && Int32At(bytes, 172) <= 100;
+    return TableFits(bytes, 164, 176) && TableFits(bytes, 172, 104) && TableFits(bytes, 180, 80) &&
+           Int32At(bytes, 172) <= 100;
 }
 
 void CheckCompanions(std::string_view bytes, const varnholt::StudioModelInfo& model) {
@@ -81,8 +81,7 @@ void Check(std::string_view bytes) {
         Fail("label count is not the sequence count", bytes);
     }
     for (std::size_t i = 0; i < model->sequenceLabels.size(); ++i) {
-        const std::string_view field =
-            bytes.substr(static_cast<std::size_t>(table) + i * 176, 32);
+        const std::string_view field = bytes.substr(static_cast<std::size_t>(table) + i * 176, 32);
         if (model->sequenceLabels[i] != field.substr(0, field.find('\0'))) {
             Fail("label differs from its field", bytes, model->sequenceLabels[i]);
         }

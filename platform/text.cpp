@@ -41,6 +41,16 @@ std::optional<std::string> ToAnsiCodePage(std::string_view utf8) {
     return ansi;
 }
 
+std::optional<std::string> FromOemCodePage(std::string_view oem) {
+    if (oem.empty()) return std::string();
+    const int size = static_cast<int>(oem.size());
+    const int length = MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, oem.data(), size, nullptr, 0);
+    if (length <= 0) return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, oem.data(), size, wide.data(), length);
+    return Narrow(wide);
+}
+
 std::string DecimalText(unsigned long value) {
     std::string digits;
     do {

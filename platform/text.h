@@ -14,6 +14,10 @@ std::string Narrow(std::wstring_view utf16);
 // character of it exactly.
 std::optional<std::string> ToAnsiCodePage(std::string_view utf8);
 
+// Bytes in the system's OEM code page (what zip tools on Chinese Windows write names in), as
+// UTF-8; nothing when they are not valid in it.
+std::optional<std::string> FromOemCodePage(std::string_view oem);
+
 // `value` in decimal digits. (std::to_string would bring the printf family into the exe.)
 std::string DecimalText(unsigned long value);
 std::wstring DecimalTextW(unsigned long value);

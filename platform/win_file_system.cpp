@@ -365,6 +365,15 @@ FileResult WinFileSystem::Append(const std::string& path, std::string_view bytes
     return {};
 }
 
+std::optional<std::uint64_t> WinFileSystem::FreeSpace(const std::string& folder) {
+    ULARGE_INTEGER free{};
+    if (!GetDiskFreeSpaceExW(FileApiPath(folder.empty() ? std::string(".\\") : folder).c_str(),
+                             &free, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    return free.QuadPart;
+}
+
 std::string WinFileSystem::LocalTimeText() {
     SYSTEMTIME now{};
     GetLocalTime(&now);

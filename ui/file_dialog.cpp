@@ -1,6 +1,7 @@
 #include "ui/file_dialog.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -41,6 +42,21 @@ std::optional<std::string> OpenFileDialog(HWND owner, std::string_view filter,
     const auto getOpenFileName = reinterpret_cast<GetOpenFileNameFn>(
         reinterpret_cast<void*>(GetProcAddress(dialogs.get(), "GetOpenFileNameW")));
     if (!getOpenFileName || !getOpenFileName(&dialog)) return std::nullopt;
+    return Narrow(path.data());
+}
+
+std::optional<std::string> ChooseFolderDialog(HWND owner, const std::string& title) {
+    const std::wstring prompt = Widen(title);
+    BROWSEINFOW browse{};
+    browse.hwndOwner = owner;
+    browse.lpszTitle = prompt.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    if (!chosen) return std::nullopt;
+    std::vector<wchar_t> path(32768, L'\0');
+    const BOOL named = SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
+    CoTaskMemFree(chosen);
+    if (!named) return std::nullopt;
     return Narrow(path.data());
 }
 

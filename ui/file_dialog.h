@@ -16,4 +16,7 @@ std::optional<std::string> OpenFileDialog(HWND owner, std::string_view filter,
                                           const std::string& startFolder,
                                           const std::string& prefilled);
 
+// The system's folder picker, modal over `owner`; the chosen folder, or nothing.
+std::optional<std::string> ChooseFolderDialog(HWND owner, const std::string& title);
+
 }  // namespace varnholt

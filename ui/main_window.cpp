@@ -5,7 +5,9 @@
 
 #include "core/install.h"
 #include "core/install_report.h"
+#include "core/companions.h"
 #include "core/path_rules.h"
+#include "core/plan_executor.h"
 #include "core/undo.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -24,6 +26,8 @@ constexpr COLORREF kLinkColour = RGB(0, 102, 204);
 // The window menu's own commands (system command ids keep their low four bits clear).
 constexpr UINT kUndoLastCommand = 0x0110;
 constexpr UINT kOpenBackupsCommand = 0x0120;
+constexpr UINT kPackageCommand = 0x0130;
+constexpr UINT kFolderCommand = 0x0140;
 
 // The file type filters of the five choosers: a description, "|" and a pattern.
 constexpr std::array<std::string_view, 5> kChooserFilters = {
@@ -148,6 +152,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 OpenBackups();
                 return 0;
             }
+            if ((wParam & 0xFFF0) == kPackageCommand || (wParam & 0xFFF0) == kFolderCommand) {
+                ChoosePackage((wParam & 0xFFF0) == kFolderCommand);
+                return 0;
+            }
             break;
         case WM_CTLCOLORSTATIC:
             return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -226,6 +234,8 @@ void MainWindow::CreateControls() {
     CreateTooltip();
     if (HMENU menu = GetSystemMenu(window_, FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, kPackageCommand, L"导入整包(&P)…");
+        AppendMenuW(menu, MF_STRING, kFolderCommand, L"导入文件夹(&F)…");
         AppendMenuW(menu, MF_STRING, kUndoLastCommand, L"撤销上次导入(&U)…");
         AppendMenuW(menu, MF_STRING, kOpenBackupsCommand, L"打开备份文件夹(&B)");
     }
@@ -464,10 +474,22 @@ void MainWindow::AcceptGamePick(const std::string& path) {
     }
 }
 
+void MainWindow::ChoosePackage(bool folder) {
+    const std::optional<std::string> picked =
+        folder ? ChooseFolderDialog(window_, "选择要导入的文件夹（整个文件夹会按游戏目录结构导入）")
+               : OpenFileDialog(window_, "整包(*.zip)|*.zip", "D:\\", {});
+    if (picked) InstallPackage(*picked);
+}
+
 void MainWindow::DropFiles(const std::vector<std::string>& paths) {
     std::array<std::optional<std::string>, 5> picks;
     std::string unknown;
+    std::vector<std::string> packages;
     for (const std::string& path : paths) {
+        if (IsPackagePath(path, files_)) {
+            packages.push_back(path);
+            continue;
+        }
         const std::optional<SelectionKind> row = RowForFile(path);
         if (row) {
             picks[Index(*row)] = path;  // the last of several for one row wins
@@ -487,6 +509,7 @@ void MainWindow::DropFiles(const std::vector<std::string>& paths) {
         services_.ShowMessage(window_, "以下文件不属于任何一栏，没有使用：" + unknown, "提示",
                               MB_OK | MB_ICONINFORMATION);
     }
+    for (const std::string& package : packages) InstallPackage(package);
 }
 
 void MainWindow::NoteVerdict(SelectionKind row, Verdict verdict, const std::string& text) {
@@ -509,10 +532,28 @@ std::string MainWindow::MarkTip(SelectionKind row) const {
         return "游戏：" + text + "\r\n" +
                (state_.GameRoot.empty() ? unchosen : "游戏目录：" + state_.GameRoot);
     }
-    std::string tip =
-        "将导入：" + text + "\r\n到：" + state_.GameRoot + DestinationFolderOf(state_, row);
+    const RowNeeds& needs = NeedsFor(row, text);
+    const std::string destination = needs.mainRelative.empty()
+                                        ? DestinationFolderOf(state_, row)
+                                        : FolderPartOf(needs.mainRelative);
+    std::string tip = "将导入：" + text + "\r\n到：" + state_.GameRoot + destination;
     if (state_.GameRoot.empty()) tip += "\r\n（" + unchosen + "）";
+    const std::string more = DescribeNeeds(needs);
+    if (!more.empty()) tip += "\r\n" + more.substr(0, more.size() - 2);
     return tip;
+}
+
+const RowNeeds& MainWindow::NeedsFor(SelectionKind row, const std::string& path) const {
+    // The file's header is read once for each chosen file, not on every hover; a file
+    // changed since, or another game folder, is read again.
+    NeedsCache& cached = needsCache_[Index(row)];
+    const std::optional<FileStamp> stamp = files_.StampOf(path);
+    if (!cached.valid || cached.path != path || cached.stamp != stamp ||
+        cached.gameRoot != state_.GameRoot) {
+        cached = {true, path, stamp, state_.GameRoot,
+                  NeedsOfRow(row, path, DestinationFolderOf(state_, row), state_.GameRoot, files_)};
+    }
+    return cached.needs;
 }
 
 void MainWindow::WriteBoxText(SelectionKind row, const std::string& text) {

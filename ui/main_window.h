@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/companions.h"
 #include "core/installer_state.h"
 #include "core/selection.h"
 #include "platform/handles.h"
@@ -17,6 +18,9 @@ namespace varnholt {
 class FileSystem;
 class Services;
 struct UndoReport;
+
+// A zip (or a RAR or 7z, to be refused with advice) or a folder: a whole package.
+bool IsPackagePath(const std::string& path, FileSystem& files);
 
 // The program's one window: five path rows, the install and run-game buttons and the site
 // link. It is also the window the row checks read and write.
@@ -48,7 +52,10 @@ public:
     void ChooseGame();
     void ChooseFile(SelectionKind row);
     // Files dropped onto the window go to the rows their names fit; the rest are listed.
+    // A zip or a folder is installed whole, one package after the other.
     void DropFiles(const std::vector<std::string>& paths);
+    // Installs a zip or a folder whole: every file in place, or none.
+    void InstallPackage(const std::string& path);
     // The explanation a row's mark shows when hovered.
     std::string MarkTip(SelectionKind row) const;
     HWND Tooltip() const { return tooltip_; }
@@ -85,6 +92,8 @@ private:
     // The window menu's commands: take the newest install back, show the backups.
     void UndoLastInstall();
     void OpenBackups();
+    void ChoosePackage(bool folder);
+    const RowNeeds& NeedsFor(SelectionKind row, const std::string& path) const;
     std::optional<std::string> Choose(SelectionKind row);
     void AcceptGamePick(const std::string& path);
     void CreateTooltip();
@@ -104,6 +113,14 @@ private:
     std::array<std::string, 5> chosenPaths_;
     std::array<Verdict, 5> verdicts_{};
     std::array<std::string, 5> judgedTexts_;
+    struct NeedsCache {
+        bool valid = false;
+        std::string path;
+        std::optional<FileStamp> stamp;
+        std::string gameRoot;
+        RowNeeds needs;
+    };
+    mutable std::array<NeedsCache, 5> needsCache_;
     HWND tooltip_ = nullptr;
     std::wstring tipText_;  // what the tooltip shows, kept while it shows it
     UniqueFont textFont_;

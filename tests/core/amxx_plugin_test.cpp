@@ -11,7 +11,8 @@ namespace {
 
 void PutInt(std::string& bytes, std::size_t at, std::int64_t value, std::size_t width = 4) {
     const auto word = static_cast<std::uint64_t>(value);
-    for (std::size_t i = 0; i < width; ++i) bytes[at + i] = static_cast<char>((word >> (8 * i)) & 0xFF);
+    for (std::size_t i = 0; i < width; ++i)
+        bytes[at + i] = static_cast<char>((word >> (8 * i)) & 0xFF);
 }
 
 std::string Int32(std::int64_t value) {
@@ -73,9 +74,9 @@ std::string BuildImage(const std::vector<std::string>& libraries,
     PutInt(image, kRecordSizeAt, static_cast<std::int64_t>(recordSize), 2);
     PutInt(image, kCodeAt, static_cast<std::int64_t>(codeAt));
     for (std::size_t at = 16; at < 28; at += 4) PutInt(image, at, 4096);  // dat, hea, stp
-    PutInt(image, 28, -1);                                                 // no main
-    PutInt(image, 32, static_cast<std::int64_t>(librariesAt));             // publics
-    PutInt(image, 36, static_cast<std::int64_t>(librariesAt));             // natives
+    PutInt(image, 28, -1);                                                // no main
+    PutInt(image, 32, static_cast<std::int64_t>(librariesAt));            // publics
+    PutInt(image, 36, static_cast<std::int64_t>(librariesAt));            // natives
     PutInt(image, kLibrariesAt, static_cast<std::int64_t>(librariesAt));
     PutInt(image, kPublicVariablesAt, static_cast<std::int64_t>(tagsAt));
     PutInt(image, kTagsAt, static_cast<std::int64_t>(tagsAt));
@@ -124,7 +125,9 @@ std::string BuildPlugin(const std::vector<SectionSpec>& sections) {
     return bytes + data;
 }
 
-std::string BuildPlugin(std::string image) { return BuildPlugin({{4, std::move(image)}}); }
+std::string BuildPlugin(std::string image) {
+    return BuildPlugin({{4, std::move(image)}});
+}
 
 // Where the first section entry's fields lie.
 constexpr std::size_t kCountAt = 6;
@@ -135,11 +138,16 @@ constexpr std::size_t kOffsetAt = 20;
 
 const char* NameOf(AmxxProblem problem) {
     switch (problem) {
-        case AmxxProblem::None: return "None";
-        case AmxxProblem::NotAmxx: return "NotAmxx";
-        case AmxxProblem::BadVersion: return "BadVersion";
-        case AmxxProblem::BadSection: return "BadSection";
-        case AmxxProblem::BadImage: return "BadImage";
+        case AmxxProblem::None:
+            return "None";
+        case AmxxProblem::NotAmxx:
+            return "NotAmxx";
+        case AmxxProblem::BadVersion:
+            return "BadVersion";
+        case AmxxProblem::BadSection:
+            return "BadSection";
+        case AmxxProblem::BadImage:
+            return "BadImage";
     }
     return "?";
 }
@@ -165,12 +173,21 @@ TEST(AmxxPlugin, FindsTheModulesAPluginLoads) {
          {"?rl_zp50_core", "?rc_sqlx"},
          {},
          {"?rl_zp50_core", "?rc_sqlx"}},
-        {"sqlx with its default driver", {}, {"?rc_sqlx", "?d_sqlx_mysql"}, {"mysql"},
+        {"sqlx with its default driver",
+         {},
+         {"?rc_sqlx", "?d_sqlx_mysql"},
+         {"mysql"},
          {"?rc_sqlx", "?d_sqlx_mysql"}},
-        {"expected library and class", {}, {"?el_csstats_csx", "?ec_dbi_sqlite"},
-         {"csx", "sqlite"}, {"?el_csstats_csx", "?ec_dbi_sqlite"}},
-        {"a doubled underscore belongs to the library name", {}, {"?d_my__class_geoip"},
-         {"geoip"}, {"?d_my__class_geoip"}},
+        {"expected library and class",
+         {},
+         {"?el_csstats_csx", "?ec_dbi_sqlite"},
+         {"csx", "sqlite"},
+         {"?el_csstats_csx", "?ec_dbi_sqlite"}},
+        {"a doubled underscore belongs to the library name",
+         {},
+         {"?d_my__class_geoip"},
+         {"geoip"},
+         {"?d_my__class_geoip"}},
         {"old #pragma library entries",
          {"fun", "Float", "socket", "DBI", "Engine"},
          {},
@@ -208,18 +225,29 @@ TEST(AmxxPlugin, ReadsOldImagesWithNamesInTheirRecords) {
 }
 
 TEST(AmxxPlugin, ReadsTheSectionOfThirtyTwoBitCells) {
-    const std::string plugin = BuildPlugin({{8, BuildImage({}, {"?f_wrong"})},
-                                            {4, BuildImage({}, {"?f_right"})}});
+    const std::string plugin =
+        BuildPlugin({{8, BuildImage({}, {"?f_wrong"})}, {4, BuildImage({}, {"?f_right"})}});
     const AmxxRequirements read = ReadAmxxPlugin(plugin);
     EXPECT_EQ(read.problem, AmxxProblem::None);
     EXPECT_EQ(read.modules, std::vector<std::string>{"right"});
 }
 
+TEST(AmxxPlugin, ReadsTheSectionCountAsASignedByte) {
+    // AMX Mod X keeps the count in a char: 127 sections are read, 128 is a count of -128.
+    const std::vector<SectionSpec> most(127, SectionSpec{4, BuildImage({}, {"?f_fun"})});
+    EXPECT_EQ(ReadAmxxPlugin(BuildPlugin(most)).problem, AmxxProblem::None);
+    std::vector<SectionSpec> tooMany = most;
+    tooMany.push_back(most.front());
+    const std::string plugin = BuildPlugin(tooMany);
+    ASSERT_EQ(plugin[kCountAt], '\x80');
+    EXPECT_EQ(ReadAmxxPlugin(plugin).problem, AmxxProblem::BadSection);
+}
+
 TEST(AmxxPlugin, AnImageMayInflateToLessThanItsStatedSize) {
     const std::string image = BuildImage({}, {"?f_fun"});
-    for (std::int64_t stated : {static_cast<std::int64_t>(image.size()),
-                                static_cast<std::int64_t>(image.size()) + 1,
-                                static_cast<std::int64_t>(1) << 20}) {
+    for (std::int64_t stated :
+         {static_cast<std::int64_t>(image.size()), static_cast<std::int64_t>(image.size()) + 1,
+          static_cast<std::int64_t>(1) << 20}) {
         SCOPED_TRACE(stated);
         const AmxxRequirements read = ReadAmxxPlugin(BuildPlugin({{4, image, stated}}));
         EXPECT_EQ(read.problem, AmxxProblem::None);
@@ -384,10 +412,10 @@ TEST(AmxxPlugin, RefusesNamesThatDoNotEnd) {
     // One byte shorter, each ends in time.
     EXPECT_EQ(ReadAmxxPlugin(BuildPlugin(BuildImage({}, {"?f_" + std::string(60, 'a')}))).problem,
               AmxxProblem::None);
-    EXPECT_EQ(ReadAmxxPlugin(BuildPlugin(BuildImage({}, {"?f_" + std::string(16, 'a')},
-                                                    Names::Inline)))
-                  .problem,
-              AmxxProblem::None);
+    EXPECT_EQ(
+        ReadAmxxPlugin(BuildPlugin(BuildImage({}, {"?f_" + std::string(16, 'a')}, Names::Inline)))
+            .problem,
+        AmxxProblem::None);
 }
 
 }  // namespace

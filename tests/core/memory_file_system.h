@@ -30,6 +30,7 @@ public:
     long stopAfter = -1;  // changes allowed before every further one fails; -1 for no limit
     long changes = 0;
     bool linksWork = true;
+    std::optional<std::uint64_t> freeSpace = std::uint64_t{1} << 40;
     std::uint64_t clock = 1000;
 
     void Put(const std::string& path, const std::string& bytes) {
@@ -64,6 +65,7 @@ public:
     std::optional<std::string> ReadPart(const std::string& path, std::uint64_t offset,
                                         std::size_t length) override;
     FileResult Append(const std::string& path, std::string_view bytes) override;
+    std::optional<std::uint64_t> FreeSpace(const std::string&) override { return freeSpace; }
     std::string LocalTimeText() override { return "2026-12-11 14-03-27"; }
 
     // A change about to be made: false when the program "stopped" before it.

@@ -108,16 +108,23 @@ TEST(StudioModel, RefusesMalformedModels) {
          [](std::string& b) { PutInt32(b, kSequenceCountAt, 4); }},
         {"negative sequence offset", [](std::string& b) { PutInt32(b, kSequenceTableAt, -4); }},
         {"sequence offset past the end",
-         [](std::string& b) { PutInt32(b, kSequenceTableAt, static_cast<std::int64_t>(b.size())); }},
+         [](std::string& b) {
+             PutInt32(b, kSequenceTableAt, static_cast<std::int64_t>(b.size()));
+         }},
         {"sequence offset near int32 max",
          [](std::string& b) { PutInt32(b, kSequenceTableAt, INT_MAX - 100); }},
-        {"sequence table inside the header", [](std::string& b) { PutInt32(b, kSequenceTableAt, 8); }},
+        {"sequence table inside the header",
+         [](std::string& b) { PutInt32(b, kSequenceTableAt, 8); }},
         {"negative group count", [](std::string& b) { PutInt32(b, kGroupCountAt, -2); }},
         {"group table past the end",
-         [](std::string& b) { PutInt32(b, kGroupTableAt, static_cast<std::int64_t>(b.size()) - 100); }},
+         [](std::string& b) {
+             PutInt32(b, kGroupTableAt, static_cast<std::int64_t>(b.size()) - 100);
+         }},
         {"negative texture count", [](std::string& b) { PutInt32(b, kTextureCountAt, INT_MIN); }},
         {"texture table past the end",
-         [](std::string& b) { PutInt32(b, kTextureTableAt, static_cast<std::int64_t>(b.size()) - 79); }},
+         [](std::string& b) {
+             PutInt32(b, kTextureTableAt, static_cast<std::int64_t>(b.size()) - 79);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,13 +154,35 @@ TEST(StudioModel, TablesMayEndExactlyAtTheEndAndBeIgnoredWhenEmpty) {
 }
 
 // Labels of Counter-Strike 1.6's own player models (a selection, in file order).
-const std::vector<std::string> kCsPlayerLabels = {
-    "dummy", "idle1", "crouch_idle", "walk", "run", "crouchrun", "jump", "swim",
-    "crouch_aim_carbine", "crouch_shoot_carbine", "ref_aim_carbine", "ref_shoot_carbine",
-    "crouch_aim_onehanded", "ref_aim_onehanded", "crouch_aim_dualpistols_1",
-    "ref_aim_dualpistols_1", "crouch_aim_grenade", "ref_aim_grenade", "crouch_aim_c4",
-    "ref_aim_c4", "crouch_aim_knife", "ref_aim_knife", "crouch_aim_ak47", "ref_aim_ak47",
-    "gut_flinch", "head_flinch", "death1", "head", "crouch_die"};
+const std::vector<std::string> kCsPlayerLabels = {"dummy",
+                                                  "idle1",
+                                                  "crouch_idle",
+                                                  "walk",
+                                                  "run",
+                                                  "crouchrun",
+                                                  "jump",
+                                                  "swim",
+                                                  "crouch_aim_carbine",
+                                                  "crouch_shoot_carbine",
+                                                  "ref_aim_carbine",
+                                                  "ref_shoot_carbine",
+                                                  "crouch_aim_onehanded",
+                                                  "ref_aim_onehanded",
+                                                  "crouch_aim_dualpistols_1",
+                                                  "ref_aim_dualpistols_1",
+                                                  "crouch_aim_grenade",
+                                                  "ref_aim_grenade",
+                                                  "crouch_aim_c4",
+                                                  "ref_aim_c4",
+                                                  "crouch_aim_knife",
+                                                  "ref_aim_knife",
+                                                  "crouch_aim_ak47",
+                                                  "ref_aim_ak47",
+                                                  "gut_flinch",
+                                                  "head_flinch",
+                                                  "death1",
+                                                  "head",
+                                                  "crouch_die"};
 
 TEST(StudioModel, RecognisesPlayerSequences) {
     struct Case {
@@ -173,14 +202,15 @@ TEST(StudioModel, RecognisesPlayerSequences) {
          {"REF_AIM_Knife", "crouch_aim_KNIFE", "Ref_Aim_c4", "CROUCH_AIM_C4", "ref_aim_mp5",
           "Crouch_Aim_Mp5"},
          true},
-        {"only two stances", {"ref_aim_knife", "crouch_aim_knife", "ref_aim_c4", "crouch_aim_c4"},
+        {"only two stances",
+         {"ref_aim_knife", "crouch_aim_knife", "ref_aim_c4", "crouch_aim_c4"},
          false},
         {"standing and crouching for different weapons",
          {"ref_aim_a", "ref_aim_b", "ref_aim_c", "crouch_aim_x", "crouch_aim_y", "crouch_aim_z"},
          false},
         {"one weapon repeated",
-         {"ref_aim_knife", "ref_aim_knife", "ref_aim_knife", "crouch_aim_knife",
-          "crouch_aim_knife", "crouch_aim_knife"},
+         {"ref_aim_knife", "ref_aim_knife", "ref_aim_knife", "crouch_aim_knife", "crouch_aim_knife",
+          "crouch_aim_knife"},
          false},
         {"shooting stances are not aiming stances",
          {"ref_shoot_knife", "crouch_shoot_knife", "ref_shoot_c4", "crouch_shoot_c4",
@@ -213,12 +243,16 @@ TEST(StudioModel, NamesCompanionFiles) {
         {"v_ak47.mdl", 4, 1, {}},
         {"v_ak47.mdl", 4, 0, {}},
         {"v_ak47.mdl", 0, 3, {"v_ak47t.mdl", "v_ak4701.mdl", "v_ak4702.mdl"}},
-        {"gign.mdl", 2, 12, {"gign01.mdl", "gign02.mdl", "gign03.mdl", "gign04.mdl", "gign05.mdl",
-                             "gign06.mdl", "gign07.mdl", "gign08.mdl", "gign09.mdl", "gign10.mdl",
-                             "gign11.mdl"}},
+        {"gign.mdl",
+         2,
+         12,
+         {"gign01.mdl", "gign02.mdl", "gign03.mdl", "gign04.mdl", "gign05.mdl", "gign06.mdl",
+          "gign07.mdl", "gign08.mdl", "gign09.mdl", "gign10.mdl", "gign11.mdl"}},
         {"V_AK47.MDL", 0, 1, {"V_AK47t.mdl"}},
-        {"models\\player\\vip\\vip.mdl", 0, 2, {"models\\player\\vip\\vipt.mdl",
-                                               "models\\player\\vip\\vip01.mdl"}},
+        {"models\\player\\vip\\vip.mdl",
+         0,
+         2,
+         {"models\\player\\vip\\vipt.mdl", "models\\player\\vip\\vip01.mdl"}},
         {"model", 0, 1, {"modelt.mdl"}},
     };
     for (const Case& c : cases) {

@@ -57,6 +57,9 @@ public:
     FileResult Append(const std::string& path, std::string_view bytes) override {
         return real_.Append(path, bytes);
     }
+    std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
+        return real_.FreeSpace(folder);
+    }
     std::string LocalTimeText() override { return real_.LocalTimeText(); }
 
 private:
