@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
+#include "core/decimal.h"
 #include "core/amxx_plugin.h"
 #include "core/bsp_map.h"
 #include "core/resource_list.h"
@@ -556,12 +561,12 @@ std::string DescribeNeeds(const RowNeeds& needs) {
     if (needs.createFolders)
         text += "玩家模型，将导入到 " + needs.mainRelative + "\r\n";
     if (!needs.companions.empty()) {
-        text += "将一同导入 " + std::to_string(needs.companions.size()) + " 个文件：\r\n";
+        text += "将一同导入 " + Decimal(needs.companions.size()) + " 个文件：\r\n";
         for (std::size_t i = 0; i < needs.companions.size() && i < kListedCompanions; ++i) {
             text += "  " + needs.companions[i].relative + "\r\n";
         }
         if (needs.companions.size() > kListedCompanions) {
-            text += "  ……另有 " + std::to_string(needs.companions.size() - kListedCompanions) +
+            text += "  ……另有 " + Decimal(needs.companions.size() - kListedCompanions) +
                     " 个\r\n";
         }
     }

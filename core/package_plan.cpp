@@ -3,6 +3,7 @@
 #include <set>
 #include <utility>
 
+#include "core/decimal.h"
 #include "core/package_layout.h"
 #include "core/plugin_list.h"
 
@@ -151,7 +152,7 @@ std::string MegabytesText(std::uint64_t bytes, bool roundUp) {
         ++whole;
         tenths = 0;
     }
-    return std::to_string(whole) + "." + std::to_string(tenths);
+    return Decimal(whole) + "." + Decimal(tenths);
 }
 
 // The active entries of a list's bytes, up to where AMX Mod X stops reading them.
@@ -385,7 +386,7 @@ ZipItems ItemsOfZip(std::shared_ptr<ByteSource> archive,
         const ZipEntry& entry = directory.entries[i];
         const std::optional<std::string> name = EntryNameOf(entry, fromOem);
         if (!name) {
-            out.refusal = "压缩包中第 " + std::to_string(i + 1) + " 个文件的名称无法识别（" +
+            out.refusal = "压缩包中第 " + Decimal(i + 1) + " 个文件的名称无法识别（" +
                           ShownRawName(entry.rawName) + "）";
         } else if (entry.isSymlink) {
             out.refusal = "压缩包中的 " + *name + " 是符号链接，不能导入";

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/decimal.h"
 #include "core/install_report.h"
 #include "core/plugin_list.h"
 
@@ -146,7 +147,7 @@ std::string FormatPackageReport(const std::string& packageName, const PackagePla
         }
     }
 
-    std::string text = packageName + " 导入成功：" + std::to_string(placed) + " 个文件\r\n";
+    std::string text = packageName + " 导入成功：" + Decimal(placed) + " 个文件\r\n";
     text += Section("新增的文件：", added.Text());
     text += Section("替换的文件（原文件已备份在 " + result.journalFolder + "）：", replaced.Text());
     text += Section("保留的设置（游戏中已有，未覆盖）：", kept.Text());

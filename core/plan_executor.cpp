@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "core/decimal.h"
 #include "core/journal.h"
 #include "core/plugin_list.h"
 #include "core/undo.h"
@@ -18,14 +19,6 @@ bool HasPatternCharacters(const std::string& name) {
 }
 
 namespace {
-
-std::string NumberText(unsigned value) {
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), char('0' + value % 10));
-    } while (value /= 10);
-    return digits;
-}
 
 PlaceOutcome OutcomeOf(const FileResult& result) {
     switch (result.error) {
@@ -92,7 +85,7 @@ FileResult Run::StartJournal() {
     const std::string time = files_.LocalTimeText();
     for (unsigned attempt = 1;; ++attempt) {
         std::string name = time;
-        if (attempt > 1) name += "-" + std::string(attempt < 10 ? "0" : "") + NumberText(attempt);
+        if (attempt > 1) name += "-" + std::string(attempt < 10 ? "0" : "") + Decimal(attempt);
         folder_ = base + name + "\\";
         made = files_.CreateFolder(Full(folder_));
         if (made.error == FileError::AlreadyExists && attempt < 100000) continue;
@@ -201,7 +194,7 @@ void Run::RemoveStaleTemporaries(const std::string& folder) {
 }
 
 std::string Run::TemporaryIn(const std::string& folder) {
-    return folder + "~varnholt-" + NumberText(++temporaries_) + ".tmp";
+    return folder + "~varnholt-" + Decimal(++temporaries_) + ".tmp";
 }
 
 PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) {

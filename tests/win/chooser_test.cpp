@@ -201,7 +201,9 @@ TEST_F(ChooserTest, WholeJobThroughTheChoosers) {
     EXPECT_EQ(services.record.messages[0].text,
               "插件导入成功（注意：文件名不是以英文字母或数字开头，AMX Mod X 不会按此名称加载该插件，"
               "建议改用简单的英文文件名，如 my_plugin.amxx）\r\n"
-              "模型导入成功\r\n特效导入成功\r\n地图导入成功\r\n");
+              "  注意：不是有效的 AMX Mod X 插件\r\n  注意：插件不会运行：liblist.gam 没有加载 Metamod，Metamod 的 plugins.ini 没有加载 AMX Mod X\r\n"
+              "模型导入成功\r\n  注意：不是有效的模型文件（IDST 10）\r\n特效导入成功\r\n"
+              "地图导入成功\r\n  注意：不是版本 30 的地图（CS 1.6 的地图格式）\r\n");
     EXPECT_EQ(services.record.messages[0].flags, static_cast<unsigned>(MB_OK | MB_ICONINFORMATION));
 
     Click(ControlRole::RunGameButton);

@@ -90,7 +90,8 @@ TEST_F(DropTest, MarksExplainTheirVerdict) {
         {SelectionKind::Game, dir / "CS\\hlds.exe", "游戏文件必须命名为 hl.exe 或 cstrike.exe（小写）"},
         {SelectionKind::Plugin, dir / "ADMIN.AMXX", "文件扩展名必须是 .amxx（小写）"},
         {SelectionKind::Model, dir / "v.mdl",
-         "将导入：" + dir / "v.mdl" + "\r\n到：cstrike\\models\\\r\n（尚未通过“选择目录”选择游戏，将按程序所在的文件夹计算）"},
+         "将导入：" + dir / "v.mdl" + "\r\n到：cstrike\\models\\\r\n（尚未通过“选择目录”选择游戏，将按程序所在的文件夹计算）"
+         "\r\n注意：不是有效的模型文件（IDST 10）"},
         {SelectionKind::Game, dir / "CS\\hl.exe",
          "游戏：" + dir / "CS\\hl.exe" + "\r\n尚未通过“选择目录”选择游戏，将按程序所在的文件夹计算"},
     };
@@ -102,7 +103,8 @@ TEST_F(DropTest, MarksExplainTheirVerdict) {
     // Once the game is dropped (or picked), the destination is under its folder.
     Drop({dir / "CS\\hl.exe"});
     EXPECT_EQ(window->MarkTip(SelectionKind::Model),
-              "将导入：" + dir / "v.mdl" + "\r\n到：" + dir / "CS\\cstrike\\models\\");
+              "将导入：" + dir / "v.mdl" + "\r\n到：" + dir / "CS\\cstrike\\models\\" +
+                  "\r\n注意：不是有效的模型文件（IDST 10）");
     EXPECT_EQ(Text(ControlRole::ModelMark), "√") << "the tooltip never changes the caption";
 
     // Every mark has its tool, and the tooltip asks the window for the text.

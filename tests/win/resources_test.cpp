@@ -116,6 +116,17 @@ TEST_F(ExeResourcesTest, VersionBlockNamesTheProgramAndVersion) {
     }
 }
 
+bool IsPng(std::string_view image) { return image.substr(0, 8) == "\x89PNG\r\n\x1a\n"; }
+
+DWORD ReadBigEndian(std::string_view bytes, size_t at) {
+    DWORD value = 0;
+    for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+// The width in a PNG's header chunk, which follows the signature.
+LONG PngWidth(std::string_view image) { return static_cast<LONG>(ReadBigEndian(image, 16)); }
+
 // Every size of the icon group is a well-formed 32-bit image with an AND mask, transparent in
 // its corners and opaque in its middle; Windows picks the exact size when asked for 16 or 64.
 TEST_F(ExeResourcesTest, IconGroupHoldsEachSizeAsAlphaImage) {
@@ -139,6 +150,21 @@ TEST_F(ExeResourcesTest, IconGroupHoldsEachSizeAsAlphaImage) {
         const WORD id = ReadAt<WORD>(group, entry + 12);
 
         const std::string_view image = ResourceBytes(exe.get(), MAKEINTRESOURCEW(id), RT_ICON);
+        EXPECT_EQ(image.size(), bytes_in_res);
+        if (IsPng(image)) {
+            // The larger sizes are stored as PNG, which keeps the exe small: an RGBA image of
+            // the entry's size that the system turns into an icon.
+            EXPECT_GE(size, 32) << "the small sizes stay plain bitmaps";
+            EXPECT_EQ(PngWidth(image), size);
+            EXPECT_EQ(ReadBigEndian(image, 20), static_cast<DWORD>(size));  // height
+            EXPECT_EQ(ReadAt<BYTE>(image, 24), 8);                             // bits per sample
+            EXPECT_EQ(ReadAt<BYTE>(image, 25), 6);                             // RGBA
+            UniqueIcon made(CreateIconFromResourceEx(
+                reinterpret_cast<PBYTE>(const_cast<char*>(image.data())),
+                static_cast<DWORD>(image.size()), TRUE, 0x00030000, size, size, 0));
+            EXPECT_TRUE(made) << "the system cannot read the PNG image";
+            continue;
+        }
         const size_t mask_stride = (size + 31) / 32 * 4;
         const size_t pixels_size = size_t(size) * size * 4;
         ASSERT_EQ(image.size(), sizeof(BITMAPINFOHEADER) + pixels_size + mask_stride * size);
@@ -175,9 +201,9 @@ TEST_F(ExeResourcesTest, IconGroupHoldsEachSizeAsAlphaImage) {
         const int id =
             LookupIconIdFromDirectoryEx(reinterpret_cast<PBYTE>(const_cast<char*>(group.data())),
                                         TRUE, size, size, LR_DEFAULTCOLOR);
-        const auto header =
-            ReadAt<BITMAPINFOHEADER>(ResourceBytes(exe.get(), MAKEINTRESOURCEW(id), RT_ICON), 0);
-        EXPECT_EQ(header.biWidth, size);
+        const std::string_view chosen = ResourceBytes(exe.get(), MAKEINTRESOURCEW(id), RT_ICON);
+        EXPECT_EQ(IsPng(chosen) ? PngWidth(chosen) : ReadAt<BITMAPINFOHEADER>(chosen, 0).biWidth,
+                  size);
 
         // As the window code loads it.
         UniqueIcon icon(static_cast<HICON>(

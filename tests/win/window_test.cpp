@@ -185,9 +185,13 @@ TEST_F(WindowTest, InstallButtonInstallsAndReportsEveryRow) {
     const RecordingServices::Message& report = services.messages[0];
     EXPECT_EQ(report.caption, "提示");
     EXPECT_EQ(report.owner, handle);
+    // The fixtures are not real add-ons: each installs all the same, with a warning.
     EXPECT_EQ(report.text,
-              "插件导入成功\r\n模型导入成功\r\n特效导入失败：fire.spr，目标文件夹不存在：" + game +
-                  "\\cstrike\\sprites\\\r\n地图导入成功\r\n");
+              "插件导入成功\r\n  注意：不是有效的 AMX Mod X 插件\r\n  注意：插件不会运行：liblist.gam 没有加载 Metamod，Metamod 的 plugins.ini 没有加载 AMX Mod X\r\n"
+              "模型导入成功\r\n  注意：不是有效的模型文件（IDST 10）\r\n"
+              "特效导入失败：fire.spr，目标文件夹不存在：" + game +
+                  "\\cstrike\\sprites\\\r\n地图导入成功\r\n"
+                  "  注意：不是版本 30 的地图（CS 1.6 的地图格式）\r\n");
     EXPECT_EQ(report.flags, static_cast<unsigned>(MB_OK | MB_ICONWARNING));
     EXPECT_EQ(ReadBytes(game + "\\cstrike\\maps\\de_snow.bsp"), "de_snow.bsp");
     EXPECT_EQ(ReadBytes(game + "\\cstrike\\addons\\amxmodx\\configs\\plugins.ini"),
