@@ -9,30 +9,6 @@
 namespace varnholt::testing {
 namespace {
 
-// Answers the window's questions as the test says, and keeps what it was shown.
-class AnsweringServices final : public Services {
-public:
-    bool undoOnReport = false;
-    int answer = IDYES;
-    std::vector<std::string> messages, reports, folders;
-    std::vector<bool> offeredUndo;
-
-    bool StartProcess(const std::string&, const std::string&, const std::string&) override {
-        return true;
-    }
-    void OpenAddress(const std::string&) override {}
-    int ShowMessage(void*, const std::string& text, const std::string&, unsigned) override {
-        messages.push_back(text);
-        return answer;
-    }
-    bool ShowReport(void*, const std::string& text, bool, bool offerUndo) override {
-        reports.push_back(text);
-        offeredUndo.push_back(offerUndo);
-        return offerUndo && undoOnReport;
-    }
-    void OpenFolder(const std::string& folder) override { folders.push_back(folder); }
-};
-
 class UndoWindowTest : public WindowTest {
 protected:
     UndoWindowTest() {
