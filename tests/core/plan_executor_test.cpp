@@ -247,5 +247,29 @@ TEST_F(Executor, APackageStopsAtItsFirstFailureAndIsTakenBackWhole) {
     EXPECT_FALSE(fs.IsFolder("G\\varnholt-backup")) << "nothing stayed, so nothing is kept";
 }
 
+TEST_F(Executor, CancelTakesThePackageUnderWayBackAndReportsProgress) {
+    const auto before = Game();
+    InstallPlan plan;
+    plan.gameRoot = "G\\";
+    PlanUnit unit;
+    unit.stopsAtFirstFailure = true;
+    unit.placements = {{"S\\v_ak47.mdl", nullptr, "cstrike\\models\\v_ak47.mdl", true},
+                       {"S\\de_x.bsp", nullptr, "cstrike\\maps\\de_x.bsp", true},
+                       {"S\\p.amxx", nullptr, "cstrike\\addons\\amxmodx\\plugins\\p.amxx", true}};
+    plan.units.push_back(unit);
+    std::vector<std::pair<std::size_t, std::uint64_t>> seen;
+    const ExecutionResult result = ExecutePlan(plan, fs, [&](std::size_t files, std::uint64_t bytes) {
+        seen.emplace_back(files, bytes);
+        return files < 2;  // Cancel pressed while the second file went in
+    });
+    EXPECT_EQ(seen, (std::vector<std::pair<std::size_t, std::uint64_t>>{{1, 9}, {2, 16}}));
+    EXPECT_FALSE(result.units[0].wentIn);
+    for (const PlacementResult& placed : result.units[0].placements) {
+        EXPECT_EQ(placed.outcome, PlaceOutcome::TakenBack);
+    }
+    EXPECT_EQ(Game(), before);
+    EXPECT_TRUE(result.journalFolder.empty()) << "nothing stayed, so nothing is kept";
+}
+
 }  // namespace
 }  // namespace varnholt
