@@ -71,25 +71,6 @@ void Summary(const char* format, ...) {
     std::fflush(stdout);
 }
 
-ScratchFolder::ScratchFolder(const wchar_t* prefix) {
-    wchar_t base[MAX_PATH + 1];
-    GetTempPathW(MAX_PATH + 1, base);
-    for (unsigned n = GetTickCount();; ++n) {
-        const std::wstring candidate = std::wstring(base) + prefix + L"-" +
-                                       std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                       std::to_wstring(n);
-        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-            path_ = candidate;
-            return;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return;
-    }
-}
-
-ScratchFolder::~ScratchFolder() {
-    if (!path_.empty()) testing::RemoveTree(path_);
-}
-
 void MakeFolders(const std::wstring& path) { testing::MakeFolders(Narrow(path)); }
 
 bool WriteFilledFile(const std::wstring& path, std::uint64_t size, std::uint32_t seed) {
@@ -141,13 +122,6 @@ long long FileSizeOf(const std::wstring& path) {
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::wstring FolderOfModule() {
-    wchar_t buffer[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    std::wstring path(buffer, length);
-    return path.substr(0, path.find_last_of(L'\\'));
 }
 
 // Ends the child when it still runs; the members then close its handles.

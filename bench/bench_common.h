@@ -11,6 +11,7 @@
 
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "tests/win/temp_folder.h"
 
 namespace varnholt::bench {
 
@@ -40,17 +41,16 @@ void Print(const char* format, ...);
 // A line the script gathers into its closing summary.
 void Summary(const char* format, ...);
 
-// A fresh folder under the system's temporary folder, removed with its content at the end.
+// A fresh folder under the system's temporary folder, removed with its content at the end:
+// the tests' TempFolder, with its paths in UTF-16 for the Win32 calls here.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const wchar_t* prefix);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    explicit ScratchFolder(const char* prefix) : folder_(prefix), path_(Widen(folder_.path())) {}
     const std::wstring& path() const { return path_; }
     std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
 
 private:
+    testing::TempFolder folder_;
     std::wstring path_;
 };
 
@@ -65,7 +65,8 @@ void FlushToDisk(const std::wstring& path);
 std::string ReadWholeFile(const std::wstring& path);
 // The file's size, or -1 when it is not there.
 long long FileSizeOf(const std::wstring& path);
-std::wstring FolderOfModule();
+// The folder that holds this exe.
+inline std::wstring FolderOfModule() { return Widen(testing::ExeFolder()); }
 
 // A started process; terminated and waited for on scope exit when still running.
 class ChildProcess {

@@ -48,7 +48,7 @@ const char kListText[] =
 
 class Bench {
 public:
-    Bench() : scratch_(L"varnholt-bench") {}
+    Bench() : scratch_("varnholt-bench") {}
 
     bool Prepare() {
         if (scratch_.path().empty()) return false;

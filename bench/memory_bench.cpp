@@ -168,7 +168,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const int runs = std::max(1, _wtoi(argv[1]));
-    ScratchFolder scratch(L"varnholt-bench-memory");
+    ScratchFolder scratch("varnholt-bench-memory");
     Folder folder;
     folder.app = scratch / L"game";
     folder.sources = scratch / L"sources";

@@ -82,7 +82,7 @@ struct Size {
 
 int wmain(int argc, wchar_t** argv) {
     const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 7;
-    ScratchFolder scratch(L"varnholt-bench-list");
+    ScratchFolder scratch("varnholt-bench-list");
     const std::wstring game = scratch.path() + L"\\game";
     const std::wstring configs = game + L"\\cstrike\\addons\\amxmodx\\configs";
     MakeFolders(configs);
