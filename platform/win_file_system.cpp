@@ -360,8 +360,8 @@ FileResult WinFileSystem::Append(const std::string& path, std::string_view bytes
         wrote != bytes.size()) {
         return LastResult();
     }
-    // The journal must be on disk before the action it announces is taken.
-    if (!FlushFileBuffers(file.get())) return LastResult();
+    // Handed to the system, not flushed to the disk: the line outlives the program stopping
+    // at any point, and a flush here would wait for every file written before it.
     return {};
 }
 
