@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the main window under Wine and Xvfb: build/screenshot.png.
 # With "dialog" the plugin row's open-file dialog is open; with "warning" the game
-# chooser's warning is shown; with "tooltip" the mouse rests on the plugin row's mark
-# (build/screenshot-dialog.png, build/screenshot-warning.png, build/screenshot-tooltip.png).
+# chooser's warning is shown; with "tooltip" the mouse rests on the plugin row's mark; with
+# "package" a small add-on folder is installed into a scratch game and its report shows
+# (build/screenshot-dialog.png, build/screenshot-warning.png, build/screenshot-tooltip.png,
+# build/screenshot-package.png, the picture kept as docs/package-report.png).
 # Run ./scripts/test.sh (or at least the win64 build) first.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,5 +31,6 @@ wait "$demo" || true
 # Crop to the centred window with a margin.
 size=480x320
 [ -n "$mode" ] && size=900x700
+[ "$mode" = package ] && size=580x360
 convert "$root/build/screenshot-full.png" -gravity center -crop "$size+0+0" +repage "$out"
 echo "$out"
