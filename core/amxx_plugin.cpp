@@ -7,6 +7,8 @@
 #define ZLIB_CONST
 #include <zlib.h>
 
+#include "core/little_endian.h"
+
 namespace varnholt {
 namespace {
 
@@ -41,18 +43,6 @@ constexpr std::size_t kLongestName = 63;  // the compiler writes at most 31
 
 constexpr std::size_t kFirstInflateChunk = 64 * 1024;
 
-std::uint32_t ReadUint(std::string_view bytes, std::size_t at, std::size_t width) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < width; ++i) {
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    }
-    return value;
-}
-
-std::int64_t ReadInt32(std::string_view bytes, std::size_t at) {
-    return static_cast<std::int32_t>(ReadUint(bytes, at, 4));
-}
-
 struct Section {
     std::int64_t diskSize = 0;
     std::int64_t imageSize = 0;
@@ -65,13 +55,11 @@ struct SectionOrProblem {
 };
 
 SectionOrProblem FindGameSection(std::string_view bytes) {
-    if (bytes.size() < 4) return {AmxxProblem::NotAmxx, {}};
-    const std::uint32_t magic = ReadUint(bytes, 0, 4);
-    if (magic == kOldAmxxMagic || magic == kRunLengthMagic) return {AmxxProblem::BadVersion, {}};
-    if (magic != kAmxxMagic) return {AmxxProblem::NotAmxx, {}};
-    if (bytes.size() < 6 || ReadUint(bytes, 4, 2) != kAmxxVersion) {
-        return {AmxxProblem::BadVersion, {}};
-    }
+    const std::optional<std::uint32_t> magic = ReadU32(bytes, 0);
+    if (!magic) return {AmxxProblem::NotAmxx, {}};
+    if (*magic == kOldAmxxMagic || *magic == kRunLengthMagic) return {AmxxProblem::BadVersion, {}};
+    if (*magic != kAmxxMagic) return {AmxxProblem::NotAmxx, {}};
+    if (ReadU16(bytes, 4) != kAmxxVersion) return {AmxxProblem::BadVersion, {}};
     if (bytes.size() < kSectionTableAt) return {AmxxProblem::BadSection, {}};
 
     // AMX Mod X reads the count into a plain char: from 0x80 up it is negative.
@@ -82,8 +70,9 @@ SectionOrProblem FindGameSection(std::string_view bytes) {
 
     for (std::size_t at = kSectionTableAt; at < tableEnd; at += kSectionEntrySize) {
         if (static_cast<unsigned char>(bytes[at]) != kGameCellSize) continue;
-        const Section section{ReadInt32(bytes, at + 1), ReadInt32(bytes, at + 5),
-                              ReadInt32(bytes, at + 13)};
+        // The entry lies inside the table, whose end is checked above.
+        const Section section{*ReadI32(bytes, at + 1), *ReadI32(bytes, at + 5),
+                              *ReadI32(bytes, at + 13)};
         const bool sane =
             section.diskSize > 0 && section.imageSize > 0 &&
             section.imageSize <= kLargestAmxImage &&
@@ -151,9 +140,9 @@ bool ReadTable(std::string_view image, std::int64_t start, std::int64_t end, std
         const std::size_t record = static_cast<std::size_t>(start) + i * recordSize;
         std::string_view field;
         if (recordSize == kNameOffsetRecord) {
-            const std::uint32_t nameAt = ReadUint(image, record + 4, 4);
-            if (nameAt >= image.size()) return false;
-            field = image.substr(nameAt, kLongestName + 1);
+            const std::optional<std::uint32_t> nameAt = ReadU32(image, record + 4);
+            if (!nameAt || *nameAt >= image.size()) return false;
+            field = image.substr(*nameAt, kLongestName + 1);
         } else {
             field = image.substr(record + 4, kInlineNameSize);
         }
@@ -165,21 +154,22 @@ bool ReadTable(std::string_view image, std::int64_t start, std::int64_t end, std
 }
 
 std::optional<ImageNames> ReadImageNames(std::string_view image) {
-    if (image.size() < kAmxHeaderSize || ReadUint(image, 4, 2) != kAmxMagic) return std::nullopt;
+    if (image.size() < kAmxHeaderSize || ReadU16(image, 4) != kAmxMagic) return std::nullopt;
+    // Every field read below lies inside the header, whose size is checked.
     const auto version = static_cast<unsigned char>(image[kFileVersionAt]);
-    const std::uint32_t recordSize = ReadUint(image, kRecordSizeAt, 2);
+    const std::uint32_t recordSize = *ReadU16(image, kRecordSizeAt);
     if (version < kOldestFileVersion || version > kNewestFileVersion ||
         (recordSize != kNameOffsetRecord && recordSize != kInlineNameRecord)) {
         return std::nullopt;
     }
     // Before file version 7 there is no name table and the tags run up to the code.
-    const std::int64_t tagsEnd = version >= kFirstNameTableVersion ? ReadInt32(image, kNameTableAt)
-                                                                   : ReadInt32(image, kCodeAt);
+    const std::int64_t tagsEnd = version >= kFirstNameTableVersion ? *ReadI32(image, kNameTableAt)
+                                                                   : *ReadI32(image, kCodeAt);
     ImageNames names;
     std::vector<std::string> tags;
-    if (!ReadTable(image, ReadInt32(image, kLibrariesAt), ReadInt32(image, kPublicVariablesAt),
+    if (!ReadTable(image, *ReadI32(image, kLibrariesAt), *ReadI32(image, kPublicVariablesAt),
                    recordSize, names.libraries) ||
-        !ReadTable(image, ReadInt32(image, kTagsAt), tagsEnd, recordSize, tags)) {
+        !ReadTable(image, *ReadI32(image, kTagsAt), tagsEnd, recordSize, tags)) {
         return std::nullopt;
     }
     for (std::string& tag : tags) {

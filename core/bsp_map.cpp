@@ -3,20 +3,13 @@
 #include <algorithm>
 #include <array>
 
+#include "core/little_endian.h"
 #include "core/resource_list.h"
 
 namespace varnholt {
 namespace {
 
 constexpr std::int32_t kBspVersion = 30;
-
-std::int32_t ReadInt32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    }
-    return static_cast<std::int32_t>(value);
-}
 
 // Reads the entity text the way the game's tokenizer does: every byte up to a space is
 // blank, a string runs to the next quote whatever it holds (line breaks included).
@@ -120,9 +113,9 @@ void AddFilesOf(const Entity& entity, UniquePaths& files) {
 }  // namespace
 
 std::optional<ByteRange> EntityLumpOf(std::string_view header, std::uint64_t fileSize) {
-    if (header.size() < kBspHeaderSize || ReadInt32(header, 0) != kBspVersion) return std::nullopt;
-    const std::int32_t offset = ReadInt32(header, 4);
-    const std::int32_t length = ReadInt32(header, 8);
+    if (header.size() < kBspHeaderSize || ReadI32(header, 0) != kBspVersion) return std::nullopt;
+    const std::int32_t offset = *ReadI32(header, 4);  // inside the header, whose size is checked
+    const std::int32_t length = *ReadI32(header, 8);
     if (offset < 0 || length < 0) return std::nullopt;
     const ByteRange range{static_cast<std::uint64_t>(offset), static_cast<std::uint64_t>(length)};
     if (range.length > kLongestEntityLump) return std::nullopt;

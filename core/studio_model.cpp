@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/little_endian.h"
+
 namespace varnholt {
 namespace {
 
@@ -19,26 +21,18 @@ constexpr std::size_t kLabelSize = 32;
 constexpr std::int32_t kStudioVersion = 10;
 constexpr std::size_t kPlayerWeaponKinds = 3;
 
-std::int32_t ReadInt32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 // The count at `countAt` when it is not negative and its table, at the offset stored after
 // it, lies between the header and the end of the file. 64-bit sums: no int32 count times a
 // record size can overflow them.
 std::optional<std::int32_t> TableCount(std::string_view bytes, std::size_t countAt,
                                        std::size_t recordSize) {
-    const std::int32_t count = ReadInt32(bytes, countAt);
-    const std::int32_t offset = ReadInt32(bytes, countAt + 4);
-    if (count < 0) return std::nullopt;
-    if (count == 0) return count;
-    const auto end = static_cast<std::int64_t>(offset) +
-                     static_cast<std::int64_t>(count) * static_cast<std::int64_t>(recordSize);
-    if (offset < static_cast<std::int64_t>(kHeaderSize) ||
+    const std::optional<std::int32_t> count = ReadI32(bytes, countAt);
+    const std::optional<std::int32_t> offset = ReadI32(bytes, countAt + 4);
+    if (!count || !offset || *count < 0) return std::nullopt;
+    if (*count == 0) return count;
+    const auto end = static_cast<std::int64_t>(*offset) +
+                     static_cast<std::int64_t>(*count) * static_cast<std::int64_t>(recordSize);
+    if (*offset < static_cast<std::int64_t>(kHeaderSize) ||
         end > static_cast<std::int64_t>(bytes.size())) {
         return std::nullopt;
     }
@@ -57,7 +51,7 @@ std::string LowerAscii(std::string_view text) {
 
 std::optional<StudioModelInfo> ReadStudioModel(std::string_view bytes) {
     if (bytes.size() < kHeaderSize || bytes.substr(0, 4) != "IDST" ||
-        ReadInt32(bytes, kVersionAt) != kStudioVersion) {
+        ReadI32(bytes, kVersionAt) != kStudioVersion) {
         return std::nullopt;
     }
     const auto sequences = TableCount(bytes, kSequenceCountAt, kSequenceSize);
@@ -68,7 +62,8 @@ std::optional<StudioModelInfo> ReadStudioModel(std::string_view bytes) {
     StudioModelInfo model;
     model.textureCount = *textures;
     model.sequenceGroupCount = *groups;
-    const auto sequenceTable = static_cast<std::size_t>(ReadInt32(bytes, kSequenceCountAt + 4));
+    // Read once already: TableCount found the sequence table inside the file.
+    const auto sequenceTable = static_cast<std::size_t>(*ReadI32(bytes, kSequenceCountAt + 4));
     for (std::int32_t i = 0; i < *sequences; ++i) {
         const std::string_view label =
             bytes.substr(sequenceTable + static_cast<std::size_t>(i) * kSequenceSize, kLabelSize);

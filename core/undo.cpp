@@ -15,8 +15,28 @@ UndoOutcome Result(const FileResult& result, std::string* systemText, UndoOutcom
     return UndoOutcome::Failed;
 }
 
+// Makes the folders of `relative` (a file's path below the game folder) that are missing.
+bool MakeFoldersFor(const std::string& root, const std::string& relative, FileSystem& files) {
+    for (std::size_t slash = relative.find('\\'); slash != std::string::npos;
+         slash = relative.find('\\', slash + 1)) {
+        const std::string folder = root + relative.substr(0, slash + 1);
+        if (!files.IsFolder(folder) && !files.CreateFolder(folder).ok()) return false;
+    }
+    return true;
+}
+
+// Keeps the file at `path` also at `keep` + its relative path, as a second name of it: moving
+// it aside there costs nothing, where deleting a large file means freeing all of it.
+bool KeepAside(const std::string& root, const JournalLine& action, const std::string& keep,
+               FileSystem& files) {
+    if (keep.empty()) return false;
+    const std::string kept = keep + action.relative;
+    return MakeFoldersFor(root, kept, files) &&
+           files.HardLink(root + action.relative, root + kept).ok();
+}
+
 UndoOutcome TakeBackReplace(const std::string& root, const JournalLine& action, FileSystem& files,
-                            std::string* systemText) {
+                            std::string* systemText, const std::string& keep) {
     const std::string path = root + action.relative;
     const std::string backup = root + action.backup;
     if (!files.StampOf(backup)) return UndoOutcome::NothingToDo;
@@ -27,6 +47,21 @@ UndoOutcome TakeBackReplace(const std::string& root, const JournalLine& action, 
     }
     const std::optional<FileStamp> now = files.StampOf(path);
     if (now && *now != action.stamp) return UndoOutcome::LeftChanged;
+    if (now && !keep.empty()) {
+        const std::string kept = root + keep + action.relative;
+        if (KeepAside(root, action, keep, files)) {
+            const FileResult restored = files.RenameReplacing(backup, path);
+            if (!restored.ok()) files.Remove(kept);
+            return Result(restored, systemText, UndoOutcome::Restored);
+        }
+        // A drive without second names: the install's file is moved aside, and back again
+        // when the old one cannot take its place.
+        if (MakeFoldersFor(root, keep + action.relative, files) && files.Rename(path, kept).ok()) {
+            const FileResult restored = files.Rename(backup, path);
+            if (!restored.ok()) files.Rename(kept, path);
+            return Result(restored, systemText, UndoOutcome::Restored);
+        }
+    }
     return Result(now ? files.RenameReplacing(backup, path) : files.Rename(backup, path),
                   systemText, UndoOutcome::Restored);
 }
@@ -55,16 +90,20 @@ UndoOutcome TakeBackAppend(const std::string& root, const JournalLine& action, F
 }  // namespace
 
 UndoOutcome TakeBackAction(const std::string& root, const JournalLine& action, FileSystem& files,
-                           std::string* systemText) {
+                           std::string* systemText, const std::string& keep) {
     const std::string path = root + action.relative;
     switch (action.action) {
         case JournalAction::Add: {
             const std::optional<FileStamp> now = files.StampOf(path);
             if (!now) return UndoOutcome::NothingToDo;
             if (*now != action.stamp) return UndoOutcome::LeftChanged;
+            if (!keep.empty() && MakeFoldersFor(root, keep + action.relative, files) &&
+                files.Rename(path, root + keep + action.relative).ok()) {
+                return UndoOutcome::Removed;
+            }
             return Result(files.Remove(path), systemText, UndoOutcome::Removed);
         }
-        case JournalAction::Replace: return TakeBackReplace(root, action, files, systemText);
+        case JournalAction::Replace: return TakeBackReplace(root, action, files, systemText, keep);
         case JournalAction::Append: return TakeBackAppend(root, action, files, systemText);
         case JournalAction::Folder:
             if (!files.IsFolder(path)) return UndoOutcome::NothingToDo;
@@ -111,12 +150,15 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
     UndoReport report;
     report.folder = install.folder;
     const std::string journal = root + install.folder + kJournalName;
+    const std::string keep = install.folder + kUndoneFolder;
     bool backupsLeft = false;
     for (std::size_t i = install.journal.actions.size(); i-- > 0;) {
         if (install.journal.undone[i]) continue;
         UndoStep step;
         step.action = install.journal.actions[i];
-        step.outcome = TakeBackAction(root, step.action, files, &step.systemText);
+        // What the install wrote is moved aside into its backup folder, not deleted: an undo
+        // loses nothing either, and costs renames rather than freeing large files.
+        step.outcome = TakeBackAction(root, step.action, files, &step.systemText, keep);
         if (step.outcome == UndoOutcome::Failed) {
             report.complete = false;
         } else {
@@ -132,7 +174,8 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
             report.steps.push_back(std::move(step));
         }
     }
-    if (report.complete && !backupsLeft) {
+    report.keptFiles = files.IsFolder(root + keep);
+    if (report.complete && !backupsLeft && !report.keptFiles) {
         // Nothing is kept there any more: the folder goes, the journal first.
         files.Remove(journal);
         std::vector<std::string> folders = {install.folder};
@@ -153,7 +196,7 @@ std::string DescribeUndo(const PendingUndo& install) {
         if (install.journal.undone[i]) continue;
         const JournalLine& action = install.journal.actions[i];
         switch (action.action) {
-            case JournalAction::Add: text += "删除导入的文件：" + action.relative + "\r\n"; break;
+            case JournalAction::Add: text += "移走导入的文件：" + action.relative + "\r\n"; break;
             case JournalAction::Replace: text += "还原原来的文件：" + action.relative + "\r\n"; break;
             case JournalAction::Append:
                 text += "从 " + action.relative + " 中去掉添加的一行\r\n";
@@ -171,7 +214,7 @@ std::string FormatUndoReport(const UndoReport& report) {
         switch (step.outcome) {
             case UndoOutcome::Restored: text += "已还原：" + path; break;
             case UndoOutcome::Removed:
-                text += (step.action.action == JournalAction::Folder ? "已删除文件夹：" : "已删除：") + path;
+                text += (step.action.action == JournalAction::Folder ? "已删除文件夹：" : "已移走：") + path;
                 break;
             case UndoOutcome::ListCut: text += "已从 " + path + " 中去掉添加的一行"; break;
             case UndoOutcome::NothingToDo: text += "无需撤销：" + path; break;
@@ -194,6 +237,9 @@ std::string FormatUndoReport(const UndoReport& report) {
         text += "\r\n";
     }
     if (text.empty()) text = "没有需要撤销的内容。\r\n";
+    if (report.keptFiles) {
+        text += "撤下的文件保存在 " + report.folder + kUndoneFolder + "，不再需要时可以删除。\r\n";
+    }
     return text;
 }
 

@@ -19,9 +19,15 @@ enum class UndoOutcome {
 };
 
 // Takes one journalled action back under `gameRoot`. Each step leaves its file either as
-// the install left it or as it was before, never in between.
+// the install left it or as it was before, never in between. With `keep` (a folder below the
+// game folder), a file the install wrote is moved there under its path in the game instead
+// of being deleted.
 UndoOutcome TakeBackAction(const std::string& gameRoot, const JournalLine& action,
-                           FileSystem& files, std::string* systemText = nullptr);
+                           FileSystem& files, std::string* systemText = nullptr,
+                           const std::string& keep = {});
+
+// Where an undo keeps the files it took out of the game, inside the install's backup folder.
+inline constexpr char kUndoneFolder[] = "undone\\";
 
 // The newest install under the game folder that still has something to take back.
 struct PendingUndo {
@@ -43,6 +49,7 @@ struct UndoReport {
     std::string folder;
     std::vector<UndoStep> steps;  // last action first
     bool complete = true;         // nothing is left to take back
+    bool keptFiles = false;       // the install's files were moved to its undone folder
 };
 
 // Takes every pending action of the install back, last first, noting each in its journal.

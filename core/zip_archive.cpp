@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
+#include <span>
+
+#include "core/little_endian.h"
 
 namespace varnholt {
 namespace {
@@ -40,16 +44,6 @@ constexpr std::uint32_t kUnixSymlink = 0120000;
 
 // The size of each read and inflate buffer, whatever sizes the archive declares.
 constexpr std::size_t kChunk = 64 * 1024;
-
-std::uint16_t Le16(const unsigned char* at) {
-    return static_cast<std::uint16_t>(at[0] | at[1] << 8);
-}
-std::uint32_t Le32(const unsigned char* at) {
-    return static_cast<std::uint32_t>(Le16(at)) | static_cast<std::uint32_t>(Le16(at + 2)) << 16;
-}
-std::uint64_t Le64(const unsigned char* at) {
-    return static_cast<std::uint64_t>(Le32(at)) | static_cast<std::uint64_t>(Le32(at + 4)) << 32;
-}
 
 const unsigned char* Bytes(std::string_view text) {
     return reinterpret_cast<const unsigned char*>(text.data());
@@ -105,8 +99,8 @@ bool IsAscii(std::string_view text) {
 // writers are known to pad the extra area with junk.
 std::optional<std::string_view> FindExtra(std::string_view extra, std::uint16_t id) {
     while (extra.size() >= 4) {
-        const std::uint16_t fieldId = Le16(Bytes(extra));
-        const std::size_t length = Le16(Bytes(extra) + 2);
+        const std::uint16_t fieldId = *ReadU16(extra, 0);
+        const std::size_t length = *ReadU16(extra, 2);
         if (extra.size() - 4 < length) return std::nullopt;
         if (fieldId == id) return extra.substr(4, length);
         extra.remove_prefix(4 + length);
@@ -119,7 +113,7 @@ std::optional<std::string> UnicodePathOf(std::string_view rawName, std::string_v
     // Version 1, then the CRC-32 of the name it stands for: a tool that renamed the entry
     // without knowing the field leaves a stale one behind.
     if (!field || field->size() <= 5 || Bytes(*field)[0] != 1) return std::nullopt;
-    if (Le32(Bytes(*field) + 1) != Crc32Of(rawName)) return std::nullopt;
+    if (ReadU32(*field, 1) != Crc32Of(rawName)) return std::nullopt;
     const std::string_view name = field->substr(5);
     if (!IsUtf8(name)) return std::nullopt;
     return std::string(name);
@@ -196,8 +190,8 @@ std::optional<std::size_t> FindEndRecord(const std::vector<unsigned char>& tail)
     if (tail.size() < kEndSize) return std::nullopt;
     std::optional<std::size_t> fitting;
     for (std::size_t at = tail.size() - kEndSize + 1; at-- > 0;) {
-        if (Le32(tail.data() + at) != kEndSignature) continue;
-        const std::size_t end = at + kEndSize + Le16(tail.data() + at + 20);
+        if (ReadU32(tail, at) != kEndSignature) continue;
+        const std::size_t end = at + kEndSize + *ReadU16(tail, at + 20);
         if (end == tail.size()) return at;
         if (end < tail.size() && !fitting) fitting = at;
     }
@@ -210,7 +204,7 @@ ZipProblem ProblemWithoutEndRecord(ByteSource& archive) {
     if (archive.Size() < sizeof first || !archive.ReadAt(0, first, sizeof first)) {
         return ZipProblem::NotZip;
     }
-    switch (Le32(first)) {
+    switch (*ReadU32(first, 0)) {
         case kSpannedSignature:
             return ZipProblem::Split;
         case kLocalSignature:
@@ -231,24 +225,25 @@ struct DirectoryPlace {
 
 // The directory's place from the end record, or from the Zip64 end record when a locator
 // stands right before it. `endAt` is the end record's offset in the file.
-DirectoryPlace LocateDirectory(ByteSource& archive, const unsigned char* end, std::uint64_t endAt) {
-    std::uint64_t disk = Le16(end + 4);
-    std::uint64_t directoryDisk = Le16(end + 6);
-    std::uint64_t diskEntries = Le16(end + 8);
+DirectoryPlace LocateDirectory(ByteSource& archive, std::span<const unsigned char> end,
+                               std::uint64_t endAt) {
+    std::uint64_t disk = *ReadU16(end, 4);
+    std::uint64_t directoryDisk = *ReadU16(end, 6);
+    std::uint64_t diskEntries = *ReadU16(end, 8);
     DirectoryPlace place;
-    place.entries = Le16(end + 10);
-    place.size = Le32(end + 12);
-    place.offset = Le32(end + 16);
+    place.entries = *ReadU16(end, 10);
+    place.size = *ReadU32(end, 12);
+    place.offset = *ReadU32(end, 16);
     std::uint64_t limit = endAt;
 
     std::array<unsigned char, kZip64LocatorSize> locator{};
     if (endAt >= kZip64LocatorSize &&
         archive.ReadAt(endAt - kZip64LocatorSize, locator.data(), locator.size()) &&
-        Le32(locator.data()) == kZip64LocatorSignature) {
+        ReadU32(locator, 0) == kZip64LocatorSignature) {
         const std::uint64_t locatorAt = endAt - kZip64LocatorSize;
-        const std::uint64_t recordAt = Le64(locator.data() + 8);
+        const std::uint64_t recordAt = *ReadU64(locator, 8);
         // Some writers put 0 disks in the locator of a single-disk archive.
-        if (Le32(locator.data() + 4) != 0 || Le32(locator.data() + 16) > 1) {
+        if (*ReadU32(locator, 4) != 0 || *ReadU32(locator, 16) > 1) {
             return {ZipProblem::Split};
         }
         std::array<unsigned char, kZip64EndSize> record{};
@@ -256,17 +251,17 @@ DirectoryPlace LocateDirectory(ByteSource& archive, const unsigned char* end, st
             return {ZipProblem::Corrupt};
         }
         if (!archive.ReadAt(recordAt, record.data(), record.size())) return {ZipProblem::Truncated};
-        const std::uint64_t recordSize = Le64(record.data() + 4);
-        if (Le32(record.data()) != kZip64EndSignature || recordSize < kZip64EndSize - 12 ||
+        const std::uint64_t recordSize = *ReadU64(record, 4);
+        if (ReadU32(record, 0) != kZip64EndSignature || recordSize < kZip64EndSize - 12 ||
             recordSize > locatorAt - recordAt - 12) {
             return {ZipProblem::Corrupt};
         }
-        disk = Le32(record.data() + 16);
-        directoryDisk = Le32(record.data() + 20);
-        diskEntries = Le64(record.data() + 24);
-        place.entries = Le64(record.data() + 32);
-        place.size = Le64(record.data() + 40);
-        place.offset = Le64(record.data() + 48);
+        disk = *ReadU32(record, 16);
+        directoryDisk = *ReadU32(record, 20);
+        diskEntries = *ReadU64(record, 24);
+        place.entries = *ReadU64(record, 32);
+        place.size = *ReadU64(record, 40);
+        place.offset = *ReadU64(record, 48);
         limit = recordAt;
     }
 
@@ -283,20 +278,21 @@ DirectoryPlace LocateDirectory(ByteSource& archive, const unsigned char* end, st
 
 // Replaces each 32-bit field that holds its all-ones mark with the next 64-bit value of the
 // Zip64 extra field, in the order the fields are listed there.
-ZipProblem ApplyZip64Extra(std::string_view extra, const unsigned char* header, ZipEntry& entry,
-                           std::uint32_t& diskStart) {
-    const bool sizeMarked = Le32(header + 24) == 0xFFFFFFFF;
-    const bool compressedMarked = Le32(header + 20) == 0xFFFFFFFF;
-    const bool offsetMarked = Le32(header + 42) == 0xFFFFFFFF;
-    const bool diskMarked = Le16(header + 34) == 0xFFFF;
+ZipProblem ApplyZip64Extra(std::string_view extra, std::span<const unsigned char> header,
+                           ZipEntry& entry, std::uint32_t& diskStart) {
+    const bool sizeMarked = ReadU32(header, 24) == 0xFFFFFFFF;
+    const bool compressedMarked = ReadU32(header, 20) == 0xFFFFFFFF;
+    const bool offsetMarked = ReadU32(header, 42) == 0xFFFFFFFF;
+    const bool diskMarked = ReadU16(header, 34) == 0xFFFF;
     if (!sizeMarked && !compressedMarked && !offsetMarked && !diskMarked) return ZipProblem::None;
 
     const auto field = FindExtra(extra, kZip64ExtraId);
     if (!field) return ZipProblem::Corrupt;
     std::string_view rest = *field;
     const auto next64 = [&rest](std::uint64_t& value) {
-        if (rest.size() < 8) return false;
-        value = Le64(Bytes(rest));
+        const std::optional<std::uint64_t> next = ReadU64(rest, 0);
+        if (!next) return false;
+        value = *next;
         rest.remove_prefix(8);
         return true;
     };
@@ -304,8 +300,9 @@ ZipProblem ApplyZip64Extra(std::string_view extra, const unsigned char* header, 
     if (compressedMarked && !next64(entry.compressedSize)) return ZipProblem::Corrupt;
     if (offsetMarked && !next64(entry.localHeaderOffset)) return ZipProblem::Corrupt;
     if (diskMarked) {
-        if (rest.size() < 4) return ZipProblem::Corrupt;
-        diskStart = Le32(Bytes(rest));
+        const std::optional<std::uint32_t> disk = ReadU32(rest, 0);
+        if (!disk) return ZipProblem::Corrupt;
+        diskStart = *disk;
     }
     return ZipProblem::None;
 }
@@ -317,20 +314,21 @@ ZipProblem ReadEntry(DirectoryReader& reader, std::uint64_t directoryAt, ZipEntr
         problem != ZipProblem::None) {
         return problem;
     }
-    if (Le32(header.data()) != kCentralSignature) return ZipProblem::Corrupt;
+    if (ReadU32(header, 0) != kCentralSignature) return ZipProblem::Corrupt;
 
-    const std::uint16_t madeBy = Le16(header.data() + 4);
-    entry.flags = Le16(header.data() + 8);
-    entry.method = Le16(header.data() + 10);
-    entry.crc32 = Le32(header.data() + 16);
-    entry.compressedSize = Le32(header.data() + 20);
-    entry.size = Le32(header.data() + 24);
-    const std::size_t nameLength = Le16(header.data() + 28);
-    const std::size_t extraLength = Le16(header.data() + 30);
-    const std::size_t commentLength = Le16(header.data() + 32);
-    std::uint32_t diskStart = Le16(header.data() + 34);
-    const std::uint32_t external = Le32(header.data() + 38);
-    entry.localHeaderOffset = Le32(header.data() + 42);
+    // The header is read whole: every field below is inside it.
+    const std::uint16_t madeBy = *ReadU16(header, 4);
+    entry.flags = *ReadU16(header, 8);
+    entry.method = *ReadU16(header, 10);
+    entry.crc32 = *ReadU32(header, 16);
+    entry.compressedSize = *ReadU32(header, 20);
+    entry.size = *ReadU32(header, 24);
+    const std::size_t nameLength = *ReadU16(header, 28);
+    const std::size_t extraLength = *ReadU16(header, 30);
+    const std::size_t commentLength = *ReadU16(header, 32);
+    std::uint32_t diskStart = *ReadU16(header, 34);
+    const std::uint32_t external = *ReadU32(header, 38);
+    entry.localHeaderOffset = *ReadU32(header, 42);
 
     if (nameLength > kLongestZipName) return ZipProblem::NameTooLong;
     entry.rawName.resize(nameLength);
@@ -346,7 +344,7 @@ ZipProblem ReadEntry(DirectoryReader& reader, std::uint64_t directoryAt, ZipEntr
         return problem;
     }
 
-    if (const auto problem = ApplyZip64Extra(extra, header.data(), entry, diskStart);
+    if (const auto problem = ApplyZip64Extra(extra, header, entry, diskStart);
         problem != ZipProblem::None) {
         return problem;
     }
@@ -491,7 +489,7 @@ ZipDirectory ReadZipDirectory(ByteSource& archive) {
     if (!endInTail) return Refused(ProblemWithoutEndRecord(archive));
 
     const DirectoryPlace place =
-        LocateDirectory(archive, tail.data() + *endInTail, tailAt + *endInTail);
+        LocateDirectory(archive, std::span(tail).subspan(*endInTail), tailAt + *endInTail);
     if (place.problem != ZipProblem::None) return Refused(place.problem);
 
     ZipDirectory directory;
@@ -545,9 +543,9 @@ ExtractProblem ExtractEntry(ByteSource& archive, const ZipEntry& entry,
         !archive.ReadAt(entry.localHeaderOffset, local.data(), local.size())) {
         return ExtractProblem::Truncated;
     }
-    if (Le32(local.data()) != kLocalSignature) return ExtractProblem::Corrupt;
+    if (ReadU32(local, 0) != kLocalSignature) return ExtractProblem::Corrupt;
     const std::uint64_t dataAt =
-        entry.localHeaderOffset + kLocalSize + Le16(local.data() + 26) + Le16(local.data() + 28);
+        entry.localHeaderOffset + kLocalSize + *ReadU16(local, 26) + *ReadU16(local, 28);
     if (dataAt > fileSize || entry.compressedSize > fileSize - dataAt) {
         return ExtractProblem::Truncated;
     }

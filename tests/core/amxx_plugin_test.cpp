@@ -1,140 +1,22 @@
 #include "core/amxx_plugin.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <climits>
 #include <functional>
 
+#include "tests/core/format_builders.h"
+
 namespace varnholt {
 namespace {
 
-void PutInt(std::string& bytes, std::size_t at, std::int64_t value, std::size_t width = 4) {
-    const auto word = static_cast<std::uint64_t>(value);
-    for (std::size_t i = 0; i < width; ++i)
-        bytes[at + i] = static_cast<char>((word >> (8 * i)) & 0xFF);
-}
-
-std::string Int32(std::int64_t value) {
-    std::string bytes(4, '\0');
-    PutInt(bytes, 0, value);
-    return bytes;
-}
-
-// AMX_HEADER offsets, written out again here.
-constexpr std::size_t kAmxHeaderSize = 56;
-constexpr std::size_t kFileVersionAt = 6;
-constexpr std::size_t kRecordSizeAt = 10;
-constexpr std::size_t kCodeAt = 12;
-constexpr std::size_t kLibrariesAt = 40;
-constexpr std::size_t kPublicVariablesAt = 44;
-constexpr std::size_t kTagsAt = 48;
-constexpr std::size_t kNameTableAt = 52;
-constexpr std::size_t kCodeSize = 8;
-
-enum class Names { Table, Inline };
-
-// An AMX image with empty public and native tables, then the libraries and the tags. With
-// Names::Table (file version 8) each record is an address cell and a name offset into the
-// name table that follows; with Names::Inline (file version 6) each record holds its name in
-// 20 bytes. kCodeSize bytes of code end the image.
-std::string BuildImage(const std::vector<std::string>& libraries,
-                       const std::vector<std::string>& tags, Names style = Names::Table) {
-    const std::size_t recordSize = style == Names::Table ? 8 : 24;
-    const std::size_t librariesAt = kAmxHeaderSize;
-    const std::size_t tagsAt = librariesAt + libraries.size() * recordSize;
-    const std::size_t tablesEnd = tagsAt + tags.size() * recordSize;
-
-    std::string records;
-    std::string nameTable("\x1F\x00", 2);  // the longest name's length, then the names
-    std::int64_t address = 0x100;
-    for (const auto* list : {&libraries, &tags}) {
-        for (const std::string& name : *list) {
-            records += Int32(address++);
-            if (style == Names::Table) {
-                records += Int32(static_cast<std::int64_t>(tablesEnd + nameTable.size()));
-                nameTable += name + '\0';
-            } else {
-                std::string field(20, '\0');
-                field.replace(0, name.size(), name);
-                records += field;
-            }
-        }
-    }
-    std::string image(kAmxHeaderSize, '\0');
-    image += records;
-    if (style == Names::Table) image += nameTable;
-    const std::size_t codeAt = image.size();
-    image += std::string(kCodeSize, '\x2E');
-
-    PutInt(image, 0, static_cast<std::int64_t>(image.size()));
-    PutInt(image, 4, 0xF1E0, 2);
-    image[kFileVersionAt] = style == Names::Table ? 8 : 6;
-    image[7] = image[kFileVersionAt];
-    PutInt(image, kRecordSizeAt, static_cast<std::int64_t>(recordSize), 2);
-    PutInt(image, kCodeAt, static_cast<std::int64_t>(codeAt));
-    for (std::size_t at = 16; at < 28; at += 4) PutInt(image, at, 4096);  // dat, hea, stp
-    PutInt(image, 28, -1);                                                // no main
-    PutInt(image, 32, static_cast<std::int64_t>(librariesAt));            // publics
-    PutInt(image, 36, static_cast<std::int64_t>(librariesAt));            // natives
-    PutInt(image, kLibrariesAt, static_cast<std::int64_t>(librariesAt));
-    PutInt(image, kPublicVariablesAt, static_cast<std::int64_t>(tagsAt));
-    PutInt(image, kTagsAt, static_cast<std::int64_t>(tagsAt));
-    PutInt(image, kNameTableAt, style == Names::Table ? static_cast<std::int64_t>(tablesEnd) : 0);
-    return image;
-}
-
-std::string Compressed(std::string_view data) {
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::string out(size, '\0');
-    const int result = compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                                 reinterpret_cast<const Bytef*>(data.data()),
-                                 static_cast<uLong>(data.size()), Z_BEST_COMPRESSION);
-    EXPECT_EQ(result, Z_OK);
-    out.resize(size);
-    return out;
-}
-
-struct SectionSpec {
-    unsigned char cellSize = 4;
-    std::string image;
-    std::int64_t statedImageSize = -1;  // -1: the image's own size
-};
-
-// The container: "AMXX" as a little-endian word, version 0x0300, the section count, a
-// 17-byte entry per section (cell size; compressed, image and memory size; offset), then
-// each section's zlib data.
-std::string BuildPlugin(const std::vector<SectionSpec>& sections) {
-    std::string bytes = "XXMA";
-    bytes += std::string("\x00\x03", 2);
-    bytes += static_cast<char>(sections.size());
-    std::string data;
-    const std::size_t dataAt = bytes.size() + sections.size() * 17;
-    for (const SectionSpec& section : sections) {
-        const std::string compressed = Compressed(section.image);
-        const std::int64_t imageSize = section.statedImageSize >= 0
-                                           ? section.statedImageSize
-                                           : static_cast<std::int64_t>(section.image.size());
-        bytes += static_cast<char>(section.cellSize);
-        bytes += Int32(static_cast<std::int64_t>(compressed.size()));
-        bytes += Int32(imageSize);
-        bytes += Int32(imageSize + 4096);
-        bytes += Int32(static_cast<std::int64_t>(dataAt + data.size()));
-        data += compressed;
-    }
-    return bytes + data;
-}
-
-std::string BuildPlugin(std::string image) {
-    return BuildPlugin({{4, std::move(image)}});
-}
-
-// Where the first section entry's fields lie.
-constexpr std::size_t kCountAt = 6;
-constexpr std::size_t kCellSizeAt = 7;
-constexpr std::size_t kDiskSizeAt = 8;
-constexpr std::size_t kImageSizeAt = 12;
-constexpr std::size_t kOffsetAt = 20;
+using namespace testing::amx_layout;
+using testing::BuildImage;
+using testing::BuildPlugin;
+using testing::Compressed;
+using testing::Names;
+using testing::PutInt;
+using testing::SectionSpec;
 
 const char* NameOf(AmxxProblem problem) {
     switch (problem) {

@@ -5,26 +5,13 @@
 #include <climits>
 #include <optional>
 
+#include "tests/core/format_builders.h"
+
 namespace varnholt {
 namespace {
 
-void PutInt32(std::string& bytes, std::size_t at, std::int64_t value) {
-    const auto word = static_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((word >> (8 * i)) & 0xFF);
-}
-
-// A map header: the version, lump 0 (entities) as given, the other 14 lumps at 0x4000 + 8i.
-std::string BuildHeader(std::int64_t version, std::int64_t offset, std::int64_t length) {
-    std::string header(4 + 15 * 8, '\0');
-    PutInt32(header, 0, version);
-    PutInt32(header, 4, offset);
-    PutInt32(header, 8, length);
-    for (std::size_t lump = 1; lump < 15; ++lump) {
-        PutInt32(header, 4 + lump * 8, 0x4000 + static_cast<std::int64_t>(lump) * 8);
-        PutInt32(header, 8 + lump * 8, 8);
-    }
-    return header;
-}
+using testing::BuildMap;
+using testing::BuildMapHeader;
 
 TEST(BspMap, FindsTheEntityLump) {
     struct Case {
@@ -34,26 +21,26 @@ TEST(BspMap, FindsTheEntityLump) {
         std::optional<std::pair<std::uint64_t, std::uint64_t>> lump;
     };
     const Case cases[] = {
-        {"after the header", BuildHeader(30, 124, 500), 100000, {{124, 500}}},
-        {"ending at the end of the file", BuildHeader(30, 2000, 500), 2500, {{2000, 500}}},
-        {"empty lump", BuildHeader(30, 0, 0), 124, {{0, 0}}},
+        {"after the header", BuildMapHeader(30, 124, 500), 100000, {{124, 500}}},
+        {"ending at the end of the file", BuildMapHeader(30, 2000, 500), 2500, {{2000, 500}}},
+        {"empty lump", BuildMapHeader(30, 0, 0), 124, {{0, 0}}},
         {"largest lump",
-         BuildHeader(30, 124, 16 * 1024 * 1024),
+         BuildMapHeader(30, 124, 16 * 1024 * 1024),
          1ull << 33,
          {{124, 16 * 1024 * 1024}}},
-        {"far into a large file", BuildHeader(30, INT_MAX, 10), 1ull << 40, {{INT_MAX, 10}}},
-        {"one byte past the end", BuildHeader(30, 2000, 501), 2500, std::nullopt},
-        {"offset past the end", BuildHeader(30, 3000, 0), 2500, std::nullopt},
-        {"version 29 (Quake)", BuildHeader(29, 124, 10), 1000, std::nullopt},
-        {"version 31", BuildHeader(31, 124, 10), 1000, std::nullopt},
-        {"negative offset", BuildHeader(30, -1, 10), 1000, std::nullopt},
-        {"negative length", BuildHeader(30, 124, -10), 1000, std::nullopt},
-        {"largest negative length", BuildHeader(30, 124, INT_MIN), 1000, std::nullopt},
-        {"inside the header", BuildHeader(30, 4, 50), 1000, std::nullopt},
-        {"longer than any entity text", BuildHeader(30, 124, 16 * 1024 * 1024 + 1), 1ull << 33,
+        {"far into a large file", BuildMapHeader(30, INT_MAX, 10), 1ull << 40, {{INT_MAX, 10}}},
+        {"one byte past the end", BuildMapHeader(30, 2000, 501), 2500, std::nullopt},
+        {"offset past the end", BuildMapHeader(30, 3000, 0), 2500, std::nullopt},
+        {"version 29 (Quake)", BuildMapHeader(29, 124, 10), 1000, std::nullopt},
+        {"version 31", BuildMapHeader(31, 124, 10), 1000, std::nullopt},
+        {"negative offset", BuildMapHeader(30, -1, 10), 1000, std::nullopt},
+        {"negative length", BuildMapHeader(30, 124, -10), 1000, std::nullopt},
+        {"largest negative length", BuildMapHeader(30, 124, INT_MIN), 1000, std::nullopt},
+        {"inside the header", BuildMapHeader(30, 4, 50), 1000, std::nullopt},
+        {"longer than any entity text", BuildMapHeader(30, 124, 16 * 1024 * 1024 + 1), 1ull << 33,
          std::nullopt},
-        {"both near int32 max", BuildHeader(30, INT_MAX, INT_MAX), 1ull << 40, std::nullopt},
-        {"header cut short", BuildHeader(30, 124, 10).substr(0, 123), 1000, std::nullopt},
+        {"both near int32 max", BuildMapHeader(30, INT_MAX, INT_MAX), 1ull << 40, std::nullopt},
+        {"header cut short", BuildMapHeader(30, 124, 10).substr(0, 123), 1000, std::nullopt},
         {"empty header", "", 1000, std::nullopt},
     };
     for (const Case& c : cases) {
@@ -199,10 +186,7 @@ TEST(BspMap, ReadsAMapBuiltFromHeaderAndEntityText) {
     const std::string text =
         "{\n\"classname\" \"worldspawn\"\n\"skyname\" \"city\"\n\"wad\" \"\\cs\\cs_dust.wad\"\n}\n"
         "{\n\"classname\" \"ambient_generic\"\n\"message\" \"de_test/bird.wav\"\n}\n";
-    std::string map = BuildHeader(30, 124, static_cast<std::int64_t>(text.size()) + 1);
-    map += text;
-    map += '\0';
-    map += std::string(64, '\x2A');  // another lump after the entities
+    const std::string map = BuildMap(text);  // another lump follows the entities
 
     const auto lump = EntityLumpOf(map.substr(0, kBspHeaderSize), map.size());
     ASSERT_TRUE(lump.has_value());

@@ -115,8 +115,17 @@ TEST_F(Executor, TwoInstallsInOneSecondGetTheirOwnFoldersAndUndoNewestFirst) {
     undone = UndoLast();
     EXPECT_TRUE(undone.complete);
     EXPECT_EQ(Game(), before);
-    EXPECT_FALSE(fs.IsFolder("G\\varnholt-backup")) << "nothing is kept once all is undone";
+    // What the installs wrote was moved aside, not deleted: nothing is lost by an undo either.
+    const std::string firstKept = "G\\varnholt-backup\\2026-12-11 14-03-27\\undone\\";
+    const std::string secondKept = "G\\varnholt-backup\\2026-12-11 14-03-27-02\\undone\\";
+    EXPECT_EQ(fs.Bytes(firstKept + "cstrike\\models\\v_ak47.mdl"), "new model");
+    EXPECT_EQ(fs.Bytes(firstKept + "cstrike\\maps\\de_x.bsp"), "new map");
+    EXPECT_EQ(fs.Bytes(secondKept + "cstrike\\models\\v_ak47.mdl"), "newer model");
+    EXPECT_EQ(fs.files.count("G\\varnholt-backup\\2026-12-11 14-03-27\\cstrike\\models\\v_ak47.mdl"), 0u)
+        << "the old file went back into the game";
     EXPECT_FALSE(FindLastInstall(state.GameRoot, fs).has_value());
+    EXPECT_NE(FormatUndoReport(undone).find("撤下的文件保存在 varnholt-backup\\2026-12-11 14-03-27\\undone\\"),
+              std::string::npos);
 }
 
 // Whatever step the program stops at, each file in the game is old or new, never missing or

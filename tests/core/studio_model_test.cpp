@@ -5,52 +5,14 @@
 #include <climits>
 #include <functional>
 
+#include "tests/core/format_builders.h"
+
 namespace varnholt {
 namespace {
 
-// Offsets of studiohdr_t's fields and its tables' record sizes, written out again here so a
-// slip in the reader's own numbers shows.
-constexpr std::size_t kHeaderSize = 244;
-constexpr std::size_t kSequenceCountAt = 164;
-constexpr std::size_t kSequenceTableAt = 168;
-constexpr std::size_t kGroupCountAt = 172;
-constexpr std::size_t kGroupTableAt = 176;
-constexpr std::size_t kTextureCountAt = 180;
-constexpr std::size_t kTextureTableAt = 184;
-constexpr std::size_t kSequenceSize = 176;
-constexpr std::size_t kGroupSize = 104;
-constexpr std::size_t kTextureSize = 80;
-
-void PutInt32(std::string& bytes, std::size_t at, std::int64_t value) {
-    const auto word = static_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((word >> (8 * i)) & 0xFF);
-}
-
-// A version-10 model: header, then the sequence table (each label in its 32-byte field, the
-// rest of each record 0x55), the group table and the texture table, in that order.
-std::string BuildModel(const std::vector<std::string>& labels, std::int32_t groups,
-                       std::int32_t textures) {
-    std::string bytes(kHeaderSize, '\0');
-    bytes.replace(0, 4, "IDST");
-    PutInt32(bytes, 4, 10);
-    bytes.replace(8, 10, "test.mdl\0\0", 10);
-
-    PutInt32(bytes, kSequenceCountAt, static_cast<std::int64_t>(labels.size()));
-    PutInt32(bytes, kSequenceTableAt, static_cast<std::int64_t>(bytes.size()));
-    for (const std::string& label : labels) {
-        std::string record(kSequenceSize, '\x55');
-        record.replace(0, 32, std::string(32, '\0'));
-        record.replace(0, label.size(), label);
-        bytes += record;
-    }
-    PutInt32(bytes, kGroupCountAt, groups);
-    PutInt32(bytes, kGroupTableAt, static_cast<std::int64_t>(bytes.size()));
-    bytes += std::string(static_cast<std::size_t>(groups) * kGroupSize, '\x66');
-    PutInt32(bytes, kTextureCountAt, textures);
-    PutInt32(bytes, kTextureTableAt, static_cast<std::int64_t>(bytes.size()));
-    bytes += std::string(static_cast<std::size_t>(textures) * kTextureSize, '\x77');
-    return bytes;
-}
+using namespace testing::studio_layout;
+using testing::BuildModel;
+using testing::PutInt;
 
 TEST(StudioModel, ReadsCountsAndLabels) {
     struct Case {
@@ -94,36 +56,36 @@ TEST(StudioModel, RefusesMalformedModels) {
         {"empty", [](std::string& b) { b.clear(); }},
         {"sequence group file", [](std::string& b) { b.replace(0, 4, "IDSQ"); }},
         {"other id", [](std::string& b) { b.replace(0, 4, "IDPO"); }},
-        {"version 11", [](std::string& b) { PutInt32(b, 4, 11); }},
-        {"version 6", [](std::string& b) { PutInt32(b, 4, 6); }},
+        {"version 11", [](std::string& b) { PutInt(b, 4, 11); }},
+        {"version 6", [](std::string& b) { PutInt(b, 4, 6); }},
         {"cut in the header", [](std::string& b) { b.resize(kHeaderSize - 1); }},
         {"cut before the counts", [](std::string& b) { b.resize(kSequenceCountAt); }},
         {"cut in the sequence table", [&](std::string& b) { b.resize(sequencesEnd - 1); }},
         {"cut in the texture table", [](std::string& b) { b.pop_back(); }},
-        {"negative sequence count", [](std::string& b) { PutInt32(b, kSequenceCountAt, -1); }},
+        {"negative sequence count", [](std::string& b) { PutInt(b, kSequenceCountAt, -1); }},
         {"sequence count times size past int32",
-         [](std::string& b) { PutInt32(b, kSequenceCountAt, 0x01000000); }},
-        {"largest sequence count", [](std::string& b) { PutInt32(b, kSequenceCountAt, INT_MAX); }},
+         [](std::string& b) { PutInt(b, kSequenceCountAt, 0x01000000); }},
+        {"largest sequence count", [](std::string& b) { PutInt(b, kSequenceCountAt, INT_MAX); }},
         {"more sequences than the file holds",
-         [](std::string& b) { PutInt32(b, kSequenceCountAt, 4); }},
-        {"negative sequence offset", [](std::string& b) { PutInt32(b, kSequenceTableAt, -4); }},
+         [](std::string& b) { PutInt(b, kSequenceCountAt, 4); }},
+        {"negative sequence offset", [](std::string& b) { PutInt(b, kSequenceTableAt, -4); }},
         {"sequence offset past the end",
          [](std::string& b) {
-             PutInt32(b, kSequenceTableAt, static_cast<std::int64_t>(b.size()));
+             PutInt(b, kSequenceTableAt, static_cast<std::int64_t>(b.size()));
          }},
         {"sequence offset near int32 max",
-         [](std::string& b) { PutInt32(b, kSequenceTableAt, INT_MAX - 100); }},
+         [](std::string& b) { PutInt(b, kSequenceTableAt, INT_MAX - 100); }},
         {"sequence table inside the header",
-         [](std::string& b) { PutInt32(b, kSequenceTableAt, 8); }},
-        {"negative group count", [](std::string& b) { PutInt32(b, kGroupCountAt, -2); }},
+         [](std::string& b) { PutInt(b, kSequenceTableAt, 8); }},
+        {"negative group count", [](std::string& b) { PutInt(b, kGroupCountAt, -2); }},
         {"group table past the end",
          [](std::string& b) {
-             PutInt32(b, kGroupTableAt, static_cast<std::int64_t>(b.size()) - 100);
+             PutInt(b, kGroupTableAt, static_cast<std::int64_t>(b.size()) - 100);
          }},
-        {"negative texture count", [](std::string& b) { PutInt32(b, kTextureCountAt, INT_MIN); }},
+        {"negative texture count", [](std::string& b) { PutInt(b, kTextureCountAt, INT_MIN); }},
         {"texture table past the end",
          [](std::string& b) {
-             PutInt32(b, kTextureTableAt, static_cast<std::int64_t>(b.size()) - 79);
+             PutInt(b, kTextureTableAt, static_cast<std::int64_t>(b.size()) - 79);
          }},
     };
     for (const Case& c : cases) {
@@ -146,8 +108,8 @@ TEST(StudioModel, TablesMayEndExactlyAtTheEndAndBeIgnoredWhenEmpty) {
     EXPECT_TRUE(ReadStudioModel(bytes).has_value());
 
     // Empty tables' offsets are never followed.
-    PutInt32(bytes, kGroupTableAt, -1);
-    PutInt32(bytes, kTextureTableAt, INT_MAX);
+    PutInt(bytes, kGroupTableAt, -1);
+    PutInt(bytes, kTextureTableAt, INT_MAX);
     const auto model = ReadStudioModel(bytes);
     ASSERT_TRUE(model.has_value());
     EXPECT_EQ(model->sequenceLabels, std::vector<std::string>{"idle"});

@@ -66,8 +66,13 @@ TEST_F(BackupTest, TheOldFileIsKeptAndAnUndoPutsEverythingBack) {
         EXPECT_EQ(ReadBytes(game + "\\cstrike\\models\\v_ak47.mdl"), "old model");
         EXPECT_FALSE(ReadBytes(game + "\\cstrike\\addons\\amxmodx\\plugins\\p.amxx"));
         EXPECT_EQ(ReadBytes(game + "\\cstrike\\addons\\amxmodx\\configs\\plugins.ini"), "admin.amxx");
-        EXPECT_EQ(ListFolder(game), (std::vector<std::string>{"cstrike"}))
-            << "the backup folder goes once nothing is kept in it";
+        const std::string kept = game + "\\" + report.journalFolder + "undone\\cstrike\\";
+        EXPECT_EQ(ReadBytes(kept + "models\\v_ak47.mdl"), "new model")
+            << "what the install wrote is moved aside, not deleted";
+        EXPECT_EQ(ReadBytes(kept + "addons\\amxmodx\\plugins\\p.amxx"), "plugin");
+        EXPECT_FALSE(ReadBytes(game + "\\" + report.journalFolder + "cstrike\\models\\v_ak47.mdl"))
+            << "the old file is back in the game, not in the backup";
+        RemoveTree(Widen(game + "\\varnholt-backup"));
     }
 }
 

@@ -149,13 +149,7 @@ TEST_F(PackageWindowTest, PackagesThatCannotBeInstalledSaySoAndChangeNothing) {
 }
 
 TEST_F(PackageWindowTest, TheWindowMenuOffersPackagesAndFolders) {
-    HMENU menu = GetSystemMenu(handle, FALSE);
-    std::vector<std::wstring> items;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[128] = {};
-        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-        items.push_back(text);
-    }
+    const std::vector<std::wstring> items = MenuItems(GetSystemMenu(handle, FALSE));
     for (const wchar_t* item : {L"导入整包(&P)…", L"导入文件夹(&F)…"}) {
         EXPECT_NE(std::find(items.begin(), items.end(), item), items.end());
     }

@@ -30,13 +30,7 @@ protected:
 };
 
 TEST_F(UndoWindowTest, TheWindowMenuOffersUndoAndTheBackups) {
-    HMENU menu = GetSystemMenu(handle, FALSE);
-    std::vector<std::wstring> items;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[128] = {};
-        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-        items.push_back(text);
-    }
+    const std::vector<std::wstring> items = MenuItems(GetSystemMenu(handle, FALSE));
     const auto has = [&](const std::wstring& item) {
         return std::find(items.begin(), items.end(), item) != items.end();
     };

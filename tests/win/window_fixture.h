@@ -83,6 +83,17 @@ public:
     void OpenFolder(const std::string& folder) override { folders.push_back(folder); }
 };
 
+// The texts of a menu's items, in order (separators read as empty texts).
+inline std::vector<std::wstring> MenuItems(HMENU menu) {
+    std::vector<std::wstring> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+        items.push_back(text);
+    }
+    return items;
+}
+
 // A real main window, created and shown as the program does, with recording services.
 class WindowTest : public ::testing::Test {
 public:
