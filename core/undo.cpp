@@ -39,13 +39,14 @@ UndoOutcome TakeBackReplace(const std::string& root, const JournalLine& action, 
                             std::string* systemText, const std::string& keep) {
     const std::string path = root + action.relative;
     const std::string backup = root + action.backup;
-    if (!files.StampOf(backup)) return UndoOutcome::NothingToDo;
+    const std::optional<FileStamp> kept = files.StampOf(backup);
+    if (!kept) return UndoOutcome::NothingToDo;
+    const std::optional<FileStamp> now = files.StampOf(path);
     // Stopped between keeping the old file and putting the new one in: the game still has
-    // the old file, and the backup is only a second name of it.
-    if (files.SameFile(path, backup)) {
+    // the old file, and the backup is only a second name of it (which alone has its stamp).
+    if (now == kept && files.SameFile(path, backup)) {
         return Result(files.Remove(backup), systemText, UndoOutcome::Restored);
     }
-    const std::optional<FileStamp> now = files.StampOf(path);
     if (now && *now != action.stamp) return UndoOutcome::LeftChanged;
     if (now && !keep.empty()) {
         const std::string kept = root + keep + action.relative;
@@ -151,6 +152,7 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
     report.folder = install.folder;
     const std::string journal = root + install.folder + kJournalName;
     const std::string keep = install.folder + kUndoneFolder;
+    std::string marks;
     bool backupsLeft = false;
     for (std::size_t i = install.journal.actions.size(); i-- > 0;) {
         if (install.journal.undone[i]) continue;
@@ -165,7 +167,7 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
             JournalLine undone;
             undone.action = JournalAction::Undone;
             undone.index = i;
-            files.Append(journal, FormatJournalLine(undone) + "\r\n");
+            marks += FormatJournalLine(undone) + "\r\n";
         }
         if (step.outcome == UndoOutcome::LeftChanged && step.action.action == JournalAction::Replace) {
             backupsLeft = true;
@@ -174,6 +176,9 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
             report.steps.push_back(std::move(step));
         }
     }
+    // One write for all the marks: an undo stopped before it is simply run again, as every
+    // step finds the work already done and does nothing.
+    if (!marks.empty()) files.Append(journal, marks);
     report.keptFiles = files.IsFolder(root + keep);
     if (report.complete && !backupsLeft && !report.keptFiles) {
         // Nothing is kept there any more: the folder goes, the journal first.
