@@ -160,7 +160,13 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
         step.action = install.journal.actions[i];
         // What the install wrote is moved aside into its backup folder, not deleted: an undo
         // loses nothing either, and costs renames rather than freeing large files.
-        step.outcome = TakeBackAction(root, step.action, files, &step.systemText, keep);
+        // The backup folder's own folders need no taking back: they go with it, or stay
+        // holding what was moved aside.
+        const bool ownFolder = step.action.action == JournalAction::Folder &&
+                               step.action.relative.rfind(install.folder, 0) == 0;
+        step.outcome = ownFolder
+                           ? UndoOutcome::NothingToDo
+                           : TakeBackAction(root, step.action, files, &step.systemText, keep);
         if (step.outcome == UndoOutcome::Failed) {
             report.complete = false;
         } else {
