@@ -80,7 +80,7 @@ bool MakeFolderOf(const std::wstring& file, std::unordered_set<std::wstring>& ma
 
 // The map's header and entity text, then pseudo-random lumps up to `size` bytes.
 std::string MapBytes(std::uint64_t size) {
-    std::string map = testing::BuildMap(kEntities, 0);
+    std::string map = varnholt::testing::BuildMap(kEntities, 0);
     const std::size_t start = map.size();
     map.resize(static_cast<std::size_t>(size));
     std::uint32_t state = 0x9E3779B9u;
@@ -134,8 +134,8 @@ public:
 
     // What a run installed, and the backups, go; the next run starts on an empty game.
     void Clear() {
-        testing::RemoveTree(game_ + L"\\cstrike");
-        testing::RemoveTree(game_ + L"\\varnholt-backup");
+        varnholt::testing::RemoveTree(game_ + L"\\cstrike");
+        varnholt::testing::RemoveTree(game_ + L"\\varnholt-backup");
         MakeGame();
     }
 

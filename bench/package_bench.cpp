@@ -75,7 +75,7 @@ std::string SoundBytes(std::uint64_t size, std::uint32_t seed) {
         state ^= state >> 17;
         state ^= state << 5;
         phase += step;
-        const int sample = wave[(phase >> 8) & 0xFF] + static_cast<int>(state & 0x7FF) - 1024;
+        const int sample = wave[(phase >> 8) & 0xFF] + static_cast<int>(state & 0x1FF) - 256;
         bytes[at] = static_cast<char>(sample & 0xFF);
         bytes[at + 1] = static_cast<char>((sample >> 8) & 0xFF);
     }
@@ -127,7 +127,7 @@ public:
         if (!WriteWholeFile(game_ + L"\\hl.exe", "MZ")) return false;
         gameRoot_ = Narrow(game_) + "\\";
 
-        testing::TestArchive archive;
+        varnholt::testing::TestArchive archive;
         std::uint64_t zipAt = 0;
         for (int i = 0; i < kFolders * kFilesPerFolder; ++i) {
             wchar_t name[64];
@@ -139,12 +139,12 @@ public:
             MakeFolders(source.substr(0, source.find_last_of(L'\\')));
             if (!WriteWholeFile(source, bytes)) return false;
 
-            testing::TestEntry entry;
+            varnholt::testing::TestEntry entry;
             entry.name = Narrow(file.relative);
             std::replace(entry.name.begin(), entry.name.end(), '\\', '/');
             entry.method = 8;
             entry.payload = DeflateRaw(bytes);
-            entry.crc = testing::Crc(bytes);
+            entry.crc = varnholt::testing::Crc(bytes);
             entry.size = bytes.size();
             // The builder writes a 30-byte local header and the name before each entry's data.
             file.dataOffset = zipAt + 30 + entry.name.size();
@@ -155,7 +155,7 @@ public:
             archive.entries.push_back(std::move(entry));
             files_.push_back(std::move(file));
         }
-        const bool written = WriteWholeFile(zip_, testing::Build(archive));
+        const bool written = WriteWholeFile(zip_, varnholt::testing::Build(archive));
         FlushToDisk(zip_);
         return written;
     }
@@ -166,8 +166,8 @@ public:
 
     // What one run installed, and its backups, go; the next run starts on an empty game.
     void Clear() {
-        testing::RemoveTree(game_ + L"\\cstrike\\sound");
-        testing::RemoveTree(game_ + L"\\varnholt-backup");
+        varnholt::testing::RemoveTree(game_ + L"\\cstrike\\sound");
+        varnholt::testing::RemoveTree(game_ + L"\\varnholt-backup");
     }
 
     // Each side's work, timed; a negative figure when it did not do the whole job.

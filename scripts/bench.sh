@@ -3,6 +3,8 @@
 # then a summary. Each figure is a side-by-side comparison measured in this one run.
 #   start-up   the program against a minimal window program, process start to visible window
 #   install    InstallSelected against plain CopyFileW of the same four files
+#   package    a 200 MB package, as a folder and as a zip, against CopyFileW / inflate+WriteFile
+#   map        a 200 MB map with its companions against CopyFileW of the same files
 #   list       RegisterPlugin on plugin lists of 64 KB to 4 MB
 #   memory     the program's peak working set after an install
 # Optional argument: "quick" for fewer repetitions.
@@ -22,7 +24,7 @@ if [ ! -f "$build/build.ninja" ]; then
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 fi
 cmake --build build/win64 -j "$(nproc)" --target varnholt empty_window startup_bench \
-    install_bench plugin_list_bench memory_bench
+    install_bench package_bench map_bench plugin_list_bench memory_bench
 
 log="$(mktemp)"
 VARNHOLT_BUILD="$build"
@@ -50,6 +52,8 @@ run() {
 started=$SECONDS
 run startup_bench.exe "$startup_pairs" "$program" "$empty"
 run install_bench.exe "$install_pairs"
+run package_bench.exe "$install_pairs"
+run map_bench.exe "$install_pairs"
 run plugin_list_bench.exe "$list_rounds"
 run memory_bench.exe "$memory_runs" "$program" "$empty"
 
