@@ -38,7 +38,7 @@ const char kEntities[] =
 const char kResourceList[] = "// de_benchmap\r\nsound/bench/siren.wav\r\nmodels/benchcrate.mdl\r\n";
 
 struct MapFile {
-    std::wstring source;  // below the map's tree
+    std::wstring source;       // below the map's tree
     std::wstring destination;  // below the game
     std::uint64_t size = 0;    // 0: written by Prepare itself
 };
@@ -51,7 +51,8 @@ std::vector<MapFile> MapFiles() {
         {L"maps\\de_benchmap.res", L"cstrike\\maps\\de_benchmap.res", 0},
         {L"sound\\bench\\siren.wav", L"cstrike\\sound\\bench\\siren.wav", 180ull << 10},
         {L"models\\benchcrate.mdl", L"cstrike\\models\\benchcrate.mdl", 400ull << 10},
-        {L"sound\\ambience\\benchwind.wav", L"cstrike\\sound\\ambience\\benchwind.wav", 600ull << 10},
+        {L"sound\\ambience\\benchwind.wav", L"cstrike\\sound\\ambience\\benchwind.wav",
+         600ull << 10},
         {L"models\\benchtree.mdl", L"cstrike\\models\\benchtree.mdl", 900ull << 10},
         {L"sprites\\benchglow.spr", L"cstrike\\sprites\\benchglow.spr", 40ull << 10},
     };
@@ -65,11 +66,13 @@ std::vector<MapFile> MapFiles() {
 // Makes the folder that holds `file`, and those above it, once per run.
 bool MakeFolderOf(const std::wstring& file, std::unordered_set<std::wstring>& made) {
     const std::wstring folder = file.substr(0, file.find_last_of(L'\\'));
-    if (made.contains(folder)) return true;
+    if (made.contains(folder))
+        return true;
     if (!CreateDirectoryW(folder.c_str(), nullptr)) {
         const DWORD error = GetLastError();
         if (error == ERROR_PATH_NOT_FOUND) {
-            if (!MakeFolderOf(folder, made) || !CreateDirectoryW(folder.c_str(), nullptr)) return false;
+            if (!MakeFolderOf(folder, made) || !CreateDirectoryW(folder.c_str(), nullptr))
+                return false;
         } else if (error != ERROR_ALREADY_EXISTS) {
             return false;
         }
@@ -98,10 +101,12 @@ public:
     Bench() : scratch_("varnholt-bench"), files_(MapFiles()) {}
 
     bool Prepare() {
-        if (scratch_.path().empty()) return false;
+        if (scratch_.path().empty())
+            return false;
         game_ = scratch_ / L"game";
         tree_ = scratch_ / L"de_benchmap";
-        if (!MakeGame()) return false;
+        if (!MakeGame())
+            return false;
         for (std::size_t i = 0; i < files_.size(); ++i) {
             MapFile& file = files_[i];
             const std::wstring path = tree_ + L"\\" + file.source;
@@ -118,7 +123,8 @@ public:
                 ok = WriteFilledFile(path, file.size, static_cast<std::uint32_t>(i * 7919));
             }
             FlushToDisk(path);
-            if (!ok) return false;
+            if (!ok)
+                return false;
         }
         FillDestinationFolders(state_);
         state_.GameRoot = Narrow(game_) + "\\";
@@ -180,7 +186,8 @@ private:
         bool all = true;
         for (const MapFile& file : files_) {
             if (FileSizeOf(game_ + L"\\" + file.destination) != static_cast<long long>(file.size)) {
-                Print("error: %s is missing or has the wrong size\n", Narrow(file.destination).c_str());
+                Print("error: %s is missing or has the wrong size\n",
+                      Narrow(file.destination).c_str());
                 all = false;
             }
         }
@@ -227,7 +234,8 @@ int wmain(int argc, wchar_t** argv) {
             (doInstall ? a : b) = t;
         }
         bench.Clear();
-        if (i < 0) continue;
+        if (i < 0)
+            continue;
         install.push_back(a);
         plain.push_back(b);
         Print("  run %2d: InstallSelected %7.1f ms   CopyFileW x14 %7.1f ms   ratio %.3f\n", i + 1,
@@ -235,9 +243,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     const Comparison c = PrintComparison("InstallSelected ", install, "CopyFileW x14   ", plain,
                                          "InstallSelected / CopyFileW", kTarget);
-    Summary("map (with companions) ratio InstallSelected/CopyFileW: median %.3f (min %.3f, "
-            "max %.3f; %.1f vs %.1f ms) target <= %.1f %s",
-            c.ratio.median, c.ratio.min, c.ratio.max, c.first.median * 1e3, c.second.median * 1e3,
-            kTarget, c.ratio.median <= kTarget ? "MET" : "NOT MET");
+    Summary(
+        "map (with companions) ratio InstallSelected/CopyFileW: median %.3f (min %.3f, "
+        "max %.3f; %.1f vs %.1f ms) target <= %.1f %s",
+        c.ratio.median, c.ratio.min, c.ratio.max, c.first.median * 1e3, c.second.median * 1e3,
+        kTarget, c.ratio.median <= kTarget ? "MET" : "NOT MET");
     return 0;
 }

@@ -53,7 +53,8 @@ std::uint32_t Mix(std::uint32_t value) {
 // Mostly sounds of 16 to 125 KB, every hundredth one of 2 to 4 MB: about 200 MB in all.
 std::uint64_t SizeOfFile(int index) {
     const std::uint32_t noise = Mix(static_cast<std::uint32_t>(index) + 1);
-    if (index % 100 == 7) return (2ull << 20) + noise % (2u << 20);
+    if (index % 100 == 7)
+        return (2ull << 20) + noise % (2u << 20);
     return (16ull << 10) + noise % (110u << 10);
 }
 
@@ -64,7 +65,8 @@ std::string SoundBytes(std::uint64_t size, std::uint32_t seed) {
     std::memcpy(bytes.data(), "RIFF\0\0\0\0WAVEfmt ", std::min<std::size_t>(bytes.size(), 16));
     static const std::vector<int> wave = [] {
         std::vector<int> table(256);
-        for (int i = 0; i < 256; ++i) table[i] = (i < 128 ? i : 255 - i) * 200 - 12800;
+        for (int i = 0; i < 256; ++i)
+            table[i] = (i < 128 ? i : 255 - i) * 200 - 12800;
         return table;
     }();
     std::uint32_t state = seed | 1u;
@@ -101,11 +103,13 @@ std::string DeflateRaw(const std::string& data) {
 // extractor does.
 bool MakeFolderOf(const std::wstring& file, std::unordered_set<std::wstring>& made) {
     const std::wstring folder = file.substr(0, file.find_last_of(L'\\'));
-    if (made.contains(folder)) return true;
+    if (made.contains(folder))
+        return true;
     if (!CreateDirectoryW(folder.c_str(), nullptr)) {
         const DWORD error = GetLastError();
         if (error == ERROR_PATH_NOT_FOUND) {
-            if (!MakeFolderOf(folder, made) || !CreateDirectoryW(folder.c_str(), nullptr)) return false;
+            if (!MakeFolderOf(folder, made) || !CreateDirectoryW(folder.c_str(), nullptr))
+                return false;
         } else if (error != ERROR_ALREADY_EXISTS) {
             return false;
         }
@@ -119,12 +123,14 @@ public:
     Bench() : scratch_("varnholt-bench") {}
 
     bool Prepare() {
-        if (scratch_.path().empty()) return false;
+        if (scratch_.path().empty())
+            return false;
         game_ = scratch_ / L"game";
         package_ = scratch_ / L"package";
         zip_ = scratch_ / L"package.zip";
         MakeFolders(game_ + L"\\cstrike");
-        if (!WriteWholeFile(game_ + L"\\hl.exe", "MZ")) return false;
+        if (!WriteWholeFile(game_ + L"\\hl.exe", "MZ"))
+            return false;
         gameRoot_ = Narrow(game_) + "\\";
 
         varnholt::testing::TestArchive archive;
@@ -137,7 +143,8 @@ public:
             const std::string bytes = SoundBytes(file.size, Mix(static_cast<std::uint32_t>(i)));
             const std::wstring source = package_ + L"\\" + file.relative;
             MakeFolders(source.substr(0, source.find_last_of(L'\\')));
-            if (!WriteWholeFile(source, bytes)) return false;
+            if (!WriteWholeFile(source, bytes))
+                return false;
 
             varnholt::testing::TestEntry entry;
             entry.name = Narrow(file.relative);
@@ -229,11 +236,13 @@ private:
     bool PlainInflate() {
         UniqueFileHandle zip(CreateFileW(zip_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!zip) return false;
+        if (!zip)
+            return false;
         std::vector<unsigned char> input(64 * 1024);
         std::vector<unsigned char> output(64 * 1024);
         z_stream stream{};
-        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
+        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+            return false;
         std::unordered_set<std::wstring> made;
         bool ok = true;
         for (const PackFile& file : files_) {
@@ -270,7 +279,8 @@ private:
                      wrote == produced;
             }
             stream.avail_in = 0;
-            if (!ok) break;
+            if (!ok)
+                break;
         }
         inflateEnd(&stream);
         return ok;
@@ -320,17 +330,19 @@ bool Measure(Bench& bench, int pairs, const char* title, const char* key, const 
             (doInstall ? a : b) = t;
         }
         bench.Clear();
-        if (i < 0) continue;
+        if (i < 0)
+            continue;
         first.push_back(a);
         second.push_back(b);
         Print("  run %2d: %s %8.1f ms   %s %8.1f ms   ratio %.3f\n", i + 1, ours, a * 1e3, theirs,
               b * 1e3, a / b);
     }
     const Comparison c = PrintComparison(ours, first, theirs, second, "install / plain", kTarget);
-    Summary("package (%s) ratio install/%s: median %.3f (min %.3f, max %.3f; %.1f vs %.1f ms) "
-            "target <= %.1f %s",
-            key, theirs, c.ratio.median, c.ratio.min, c.ratio.max, c.first.median * 1e3,
-            c.second.median * 1e3, kTarget, c.ratio.median <= kTarget ? "MET" : "NOT MET");
+    Summary(
+        "package (%s) ratio install/%s: median %.3f (min %.3f, max %.3f; %.1f vs %.1f ms) "
+        "target <= %.1f %s",
+        key, theirs, c.ratio.median, c.ratio.min, c.ratio.max, c.first.median * 1e3,
+        c.second.median * 1e3, kTarget, c.ratio.median <= kTarget ? "MET" : "NOT MET");
     return true;
 }
 
@@ -348,12 +360,14 @@ int wmain(int argc, wchar_t** argv) {
     Print("   %zu files, %.1f MB; zip %.1f MB (deflate level 6)\n", bench.count(),
           static_cast<double>(bench.bytes()) / (1 << 20),
           static_cast<double>(bench.packed()) / (1 << 20));
-    bool ok = Measure(bench, pairs, "folder", "folder", "PlanPackage+ExecutePlan",
-                      "CopyFileW", [&] { return bench.TimeFolderInstall(); },
-                      [&] { return bench.TimePlainCopy(); });
-    ok = ok && Measure(bench, pairs, "zip", "zip", "ItemsOfZip+PlanPackage+ExecutePlan",
-                       "inflate+WriteFile", [&] { return bench.TimeZipInstall(); },
-                       [&] { return bench.TimePlainInflate(); });
-    if (!ok) Summary("package: FAILED");
+    bool ok = Measure(
+        bench, pairs, "folder", "folder", "PlanPackage+ExecutePlan", "CopyFileW",
+        [&] { return bench.TimeFolderInstall(); }, [&] { return bench.TimePlainCopy(); });
+    ok = ok &&
+         Measure(
+             bench, pairs, "zip", "zip", "ItemsOfZip+PlanPackage+ExecutePlan", "inflate+WriteFile",
+             [&] { return bench.TimeZipInstall(); }, [&] { return bench.TimePlainInflate(); });
+    if (!ok)
+        Summary("package: FAILED");
     return ok ? 0 : 1;
 }
