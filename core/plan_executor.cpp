@@ -74,6 +74,7 @@ private:
     std::size_t actions_ = 0;
     std::size_t kept_ = 0;  // actions that stayed in
     std::set<std::string> cleanedFolders_;
+    std::set<std::string> knownFolders_;  // destination folders seen to exist in this run
     unsigned temporaries_ = 0;
 };
 
@@ -206,26 +207,35 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
         result.systemText = text;
         return result;
     };
+    const std::optional<FileStamp> existing = files_.StampOf(destination);
     if (!placement.content) {
         // Only the name counts: a "\\?\" prefix is no pattern.
         if (HasPatternCharacters(placement.source.substr(FolderPartOf(placement.source).size()))) {
             return fail(PlaceOutcome::NameIsPattern);
         }
+        const std::optional<FileStamp> source = files_.StampOf(placement.source);
         // Deleting the destination first would remove the only copy when the user picked
-        // the file inside the game's own folder; the identity test catches every spelling.
-        if (files_.SameFile(placement.source, destination)) {
+        // the file inside the game's own folder; the identity test catches every spelling
+        // (and is asked only of two files that look alike, as it costs two openings).
+        if (existing && source && *existing == *source &&
+            files_.SameFile(placement.source, destination)) {
             return fail(PlaceOutcome::AlreadyInPlace);
         }
-        if (!files_.Exists(placement.source)) return fail(PlaceOutcome::SourceMissing);
-        if (files_.IsFolder(placement.source)) return fail(PlaceOutcome::SourceIsFolder);
+        if (!source) {
+            return fail(files_.IsFolder(placement.source) ? PlaceOutcome::SourceIsFolder
+                                                          : PlaceOutcome::SourceMissing);
+        }
+        result.size = source->size;
     }
-    if (!files_.IsFolder(folder)) {
-        if (!placement.createFolders) return fail(PlaceOutcome::DestinationFolderMissing);
-        const FileResult made = MakeFolders(FolderPartOf(placement.relative), done);
-        if (!made.ok()) return fail(OutcomeOf(made), made.systemText);
+    if (!knownFolders_.count(folder)) {
+        if (!files_.IsFolder(folder)) {
+            if (!placement.createFolders) return fail(PlaceOutcome::DestinationFolderMissing);
+            const FileResult made = MakeFolders(FolderPartOf(placement.relative), done);
+            if (!made.ok()) return fail(OutcomeOf(made), made.systemText);
+        }
+        knownFolders_.insert(folder);
     }
-    if (files_.IsFolder(destination)) return fail(PlaceOutcome::FolderInTheWay);
-    const std::optional<FileStamp> existing = files_.StampOf(destination);
+    if (!existing && files_.IsFolder(destination)) return fail(PlaceOutcome::FolderInTheWay);
     if (existing && placement.keepExisting) return fail(PlaceOutcome::KeptSetting);
     // Windows refuses to replace a read-only file; checking first keeps that rule on every
     // system and spares the copy.
@@ -318,6 +328,7 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
 
 // Takes a unit's actions back, last first; true when every one went back.
 bool Run::TakeBack(const std::vector<Done>& done) {
+    knownFolders_.clear();  // folders the unit made go with it
     bool all = true;
     for (auto at = done.rbegin(); at != done.rend(); ++at) {
         const UndoOutcome outcome = TakeBackAction(plan_.gameRoot, at->action, files_);
@@ -385,11 +396,7 @@ ExecutionResult Run::Execute(const PlanProgress& progress) {
                               outcome == PlaceOutcome::KeptSetting;
             if (!fine) out.wentIn = false;
             ++filesDone;
-            if (placement.content) {
-                bytesDone += placement.content->Size();
-            } else if (const auto stamp = files_.StampOf(placement.source)) {
-                bytesDone += stamp->size;
-            }
+            bytesDone += placement.content ? placement.content->Size() : out.placements[reached].size;
             if (progress && !progress(filesDone, bytesDone)) {
                 cancelled = true;
                 out.wentIn = false;

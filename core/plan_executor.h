@@ -12,6 +12,7 @@ struct PlacementResult {
     PlaceOutcome outcome = PlaceOutcome::Installed;
     std::string systemText;
     bool replaced = false;  // an old file was there, and is kept in the backup folder
+    std::uint64_t size = 0;  // the source file's size, for the progress shown
 };
 
 struct AdditionResult {

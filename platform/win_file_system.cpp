@@ -263,8 +263,9 @@ FileResult WinFileSystem::HardLink(const std::string& path, const std::string& l
     return {};
 }
 
+// Renames within one drive: MOVEFILE_WRITE_THROUGH would add nothing but a wait.
 FileResult WinFileSystem::Rename(const std::string& from, const std::string& to) {
-    if (!MoveFileExW(FileApiPath(from).c_str(), FileApiPath(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(FileApiPath(from).c_str(), FileApiPath(to).c_str(), 0)) {
         return LastResult();
     }
     return {};
@@ -272,8 +273,7 @@ FileResult WinFileSystem::Rename(const std::string& from, const std::string& to)
 
 FileResult WinFileSystem::RenameReplacing(const std::string& from, const std::string& to) {
     const std::wstring target = FileApiPath(to);
-    if (!MoveFileExW(FileApiPath(from).c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(FileApiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DWORD error = GetLastError();
         // Windows refuses to replace a file held open with "access denied"; tell the user
         // the file is in use rather than that rights are missing.
