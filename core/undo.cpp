@@ -15,28 +15,31 @@ UndoOutcome Result(const FileResult& result, std::string* systemText, UndoOutcom
     return UndoOutcome::Failed;
 }
 
-// Makes the folders of `relative` (a file's path below the game folder) that are missing.
-bool MakeFoldersFor(const std::string& root, const std::string& relative, FileSystem& files) {
+// Makes the folders below the keeping folder that `relative` (a file's path there) needs.
+bool MakeFoldersFor(const std::string& root, UndoKeep& keep, const std::string& relative,
+                    FileSystem& files) {
     for (std::size_t slash = relative.find('\\'); slash != std::string::npos;
          slash = relative.find('\\', slash + 1)) {
         const std::string folder = root + relative.substr(0, slash + 1);
+        if (keep.made.count(folder)) continue;
         if (!files.IsFolder(folder) && !files.CreateFolder(folder).ok()) return false;
+        keep.made.insert(folder);
     }
     return true;
 }
 
-// Keeps the file at `path` also at `keep` + its relative path, as a second name of it: moving
-// it aside there costs nothing, where deleting a large file means freeing all of it.
-bool KeepAside(const std::string& root, const JournalLine& action, const std::string& keep,
+// Keeps the file at `path` also in the keeping folder under its relative path, as a second
+// name of it: moving it aside there costs nothing, where deleting a large file means freeing
+// all of it.
+bool KeepAside(const std::string& root, const JournalLine& action, UndoKeep& keep,
                FileSystem& files) {
-    if (keep.empty()) return false;
-    const std::string kept = keep + action.relative;
-    return MakeFoldersFor(root, kept, files) &&
+    const std::string kept = keep.folder + action.relative;
+    return MakeFoldersFor(root, keep, kept, files) &&
            files.HardLink(root + action.relative, root + kept).ok();
 }
 
 UndoOutcome TakeBackReplace(const std::string& root, const JournalLine& action, FileSystem& files,
-                            std::string* systemText, const std::string& keep) {
+                            std::string* systemText, UndoKeep* keep) {
     const std::string path = root + action.relative;
     const std::string backup = root + action.backup;
     const std::optional<FileStamp> kept = files.StampOf(backup);
@@ -48,16 +51,17 @@ UndoOutcome TakeBackReplace(const std::string& root, const JournalLine& action, 
         return Result(files.Remove(backup), systemText, UndoOutcome::Restored);
     }
     if (now && *now != action.stamp) return UndoOutcome::LeftChanged;
-    if (now && !keep.empty()) {
-        const std::string kept = root + keep + action.relative;
-        if (KeepAside(root, action, keep, files)) {
+    if (now && keep) {
+        const std::string kept = root + keep->folder + action.relative;
+        if (KeepAside(root, action, *keep, files)) {
             const FileResult restored = files.RenameReplacing(backup, path);
             if (!restored.ok()) files.Remove(kept);
             return Result(restored, systemText, UndoOutcome::Restored);
         }
         // A drive without second names: the install's file is moved aside, and back again
         // when the old one cannot take its place.
-        if (MakeFoldersFor(root, keep + action.relative, files) && files.Rename(path, kept).ok()) {
+        if (MakeFoldersFor(root, *keep, keep->folder + action.relative, files) &&
+            files.Rename(path, kept).ok()) {
             const FileResult restored = files.Rename(backup, path);
             if (!restored.ok()) files.Rename(kept, path);
             return Result(restored, systemText, UndoOutcome::Restored);
@@ -91,15 +95,15 @@ UndoOutcome TakeBackAppend(const std::string& root, const JournalLine& action, F
 }  // namespace
 
 UndoOutcome TakeBackAction(const std::string& root, const JournalLine& action, FileSystem& files,
-                           std::string* systemText, const std::string& keep) {
+                           std::string* systemText, UndoKeep* keep) {
     const std::string path = root + action.relative;
     switch (action.action) {
         case JournalAction::Add: {
             const std::optional<FileStamp> now = files.StampOf(path);
             if (!now) return UndoOutcome::NothingToDo;
             if (*now != action.stamp) return UndoOutcome::LeftChanged;
-            if (!keep.empty() && MakeFoldersFor(root, keep + action.relative, files) &&
-                files.Rename(path, root + keep + action.relative).ok()) {
+            if (keep && MakeFoldersFor(root, *keep, keep->folder + action.relative, files) &&
+                files.Rename(path, root + keep->folder + action.relative).ok()) {
                 return UndoOutcome::Removed;
             }
             return Result(files.Remove(path), systemText, UndoOutcome::Removed);
@@ -151,7 +155,7 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
     UndoReport report;
     report.folder = install.folder;
     const std::string journal = root + install.folder + kJournalName;
-    const std::string keep = install.folder + kUndoneFolder;
+    UndoKeep keep{install.folder + kUndoneFolder, {}};
     std::string marks;
     bool backupsLeft = false;
     for (std::size_t i = install.journal.actions.size(); i-- > 0;) {
@@ -166,7 +170,7 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
                                step.action.relative.rfind(install.folder, 0) == 0;
         step.outcome = ownFolder
                            ? UndoOutcome::NothingToDo
-                           : TakeBackAction(root, step.action, files, &step.systemText, keep);
+                           : TakeBackAction(root, step.action, files, &step.systemText, &keep);
         if (step.outcome == UndoOutcome::Failed) {
             report.complete = false;
         } else {
@@ -185,7 +189,7 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
     // One write for all the marks: an undo stopped before it is simply run again, as every
     // step finds the work already done and does nothing.
     if (!marks.empty()) files.Append(journal, marks);
-    report.keptFiles = files.IsFolder(root + keep);
+    report.keptFiles = files.IsFolder(root + keep.folder);
     if (report.complete && !backupsLeft && !report.keptFiles) {
         // Nothing is kept there any more: the folder goes, the journal first.
         files.Remove(journal);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,13 @@ enum class UndoOutcome {
 // the install left it or as it was before, never in between. With `keep` (a folder below the
 // game folder), a file the install wrote is moved there under its path in the game instead
 // of being deleted.
+struct UndoKeep {
+    std::string folder;             // below the game folder, ending in a backslash
+    std::set<std::string> made;     // its folders known to exist
+};
 UndoOutcome TakeBackAction(const std::string& gameRoot, const JournalLine& action,
                            FileSystem& files, std::string* systemText = nullptr,
-                           const std::string& keep = {});
+                           UndoKeep* keep = nullptr);
 
 // Where an undo keeps the files it took out of the game, inside the install's backup folder.
 inline constexpr char kUndoneFolder[] = "undone\\";
