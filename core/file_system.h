@@ -117,8 +117,10 @@ public:
     // Up to `length` bytes from `offset`; nothing when the file cannot be read.
     virtual std::optional<std::string> ReadPart(const std::string& path, std::uint64_t offset,
                                                 std::size_t length) = 0;
-    // Appends `bytes` to the file, creating it when missing; on disk when it returns.
+    // Appends `bytes` to the file, creating it when missing; with the system when it returns.
     virtual FileResult Append(const std::string& path, std::string_view bytes) = 0;
+    // Opens a file (made when missing) to append to through one handle, write after write.
+    virtual NewFileResult OpenToAppend(const std::string& path) = 0;
     // The bytes free for this user on the drive of `folder`; nothing when unknown.
     virtual std::optional<std::uint64_t> FreeSpace(const std::string& folder) = 0;
     // The local time as "2026-12-11 14-03-27", for naming an install's backup folder.

@@ -75,6 +75,9 @@ private:
     std::size_t kept_ = 0;  // actions that stayed in
     std::set<std::string> cleanedFolders_;
     std::set<std::string> knownFolders_;  // destination folders seen to exist in this run
+    std::set<std::string> madeFolders_;   // folders this run made, empty but for what it put
+    std::set<std::string> placed_;        // destinations this run has put a file at
+    std::unique_ptr<NewFile> journal_;
     unsigned temporaries_ = 0;
 };
 
@@ -92,7 +95,12 @@ FileResult Run::StartJournal() {
         if (made.error == FileError::AlreadyExists && attempt < 100000) continue;
         if (!made.ok()) break;
         made = files_.Append(Full(folder_ + kJournalName), std::string(kJournalHeader) + "\r\n");
-        if (!made.ok()) files_.RemoveFolder(Full(folder_));
+        if (!made.ok()) {
+            files_.RemoveFolder(Full(folder_));
+            break;
+        }
+        // One handle for the run's lines: a package writes one for each of its files.
+        journal_ = files_.OpenToAppend(Full(folder_ + kJournalName)).file;
         break;
     }
     if (!made.ok()) folder_.clear();
@@ -108,7 +116,8 @@ FileResult Run::Note(const JournalLine& line) {
     // The journal starts with the first change, so an install that changes nothing leaves
     // nothing behind.
     if (const FileResult started = EnsureJournal(); !started.ok()) return started;
-    return files_.Append(Full(folder_ + kJournalName), FormatJournalLine(line) + "\r\n");
+    const std::string text = FormatJournalLine(line) + "\r\n";
+    return journal_ ? journal_->Write(text) : files_.Append(Full(folder_ + kJournalName), text);
 }
 
 FileResult Run::NoteAction(const JournalLine& line, std::vector<Done>& done) {
@@ -181,6 +190,7 @@ FileResult Run::MakeFolders(const std::string& relativeFolder, std::vector<Done>
         line.relative = *at;
         if (FileResult noted = NoteAction(line, done); !noted.ok()) return noted;
         FileResult made = files_.CreateFolder(Full(*at));
+        if (made.ok()) madeFolders_.insert(Full(*at));
         if (!made.ok() && made.error != FileError::AlreadyExists) return made;
     }
     return {};
@@ -207,7 +217,10 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
         result.systemText = text;
         return result;
     };
-    const std::optional<FileStamp> existing = files_.StampOf(destination);
+    // A folder this run made holds nothing but what it put there.
+    const bool fresh = madeFolders_.count(folder) && !placed_.count(destination);
+    const std::optional<FileStamp> existing =
+        fresh ? std::nullopt : files_.StampOf(destination);
     if (!placement.content) {
         // Only the name counts: a "\\?\" prefix is no pattern.
         if (HasPatternCharacters(placement.source.substr(FolderPartOf(placement.source).size()))) {
@@ -235,7 +248,9 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
         }
         knownFolders_.insert(folder);
     }
-    if (!existing && files_.IsFolder(destination)) return fail(PlaceOutcome::FolderInTheWay);
+    if (!existing && !madeFolders_.count(folder) && files_.IsFolder(destination)) {
+        return fail(PlaceOutcome::FolderInTheWay);
+    }
     if (existing && placement.keepExisting) return fail(PlaceOutcome::KeptSetting);
     // Windows refuses to replace a read-only file; checking first keeps that rule on every
     // system and spares the copy.
@@ -285,6 +300,7 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
             dropTemporary();
             return fail(OutcomeOf(moved), moved.systemText);
         }
+        placed_.insert(destination);
         return result;
     }
 
@@ -323,12 +339,15 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
         return fail(OutcomeOf(replaced), replaced.systemText);
     }
     result.replaced = true;
+    placed_.insert(destination);
     return result;
 }
 
 // Takes a unit's actions back, last first; true when every one went back.
 bool Run::TakeBack(const std::vector<Done>& done) {
     knownFolders_.clear();  // folders the unit made go with it
+    madeFolders_.clear();
+    placed_.clear();
     bool all = true;
     for (auto at = done.rbegin(); at != done.rend(); ++at) {
         const UndoOutcome outcome = TakeBackAction(plan_.gameRoot, at->action, files_);
@@ -351,9 +370,11 @@ void Run::Finish() {
         JournalLine end;
         end.action = JournalAction::End;
         Note(end);
+        journal_.reset();
         return;
     }
     // Nothing stayed in: the journal has nothing to undo, and goes with its folder.
+    journal_.reset();
     files_.Remove(Full(folder_ + kJournalName));
     std::vector<std::string> folders = {folder_};
     for (std::size_t i = 0; i < folders.size(); ++i) {

@@ -365,6 +365,13 @@ FileResult WinFileSystem::Append(const std::string& path, std::string_view bytes
     return {};
 }
 
+NewFileResult WinFileSystem::OpenToAppend(const std::string& path) {
+    UniqueFileHandle file(CreateFileW(FileApiPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {nullptr, LastResult()};
+    return {std::make_unique<WinNewFile>(std::move(file)), {}};
+}
+
 std::optional<std::uint64_t> WinFileSystem::FreeSpace(const std::string& folder) {
     ULARGE_INTEGER free{};
     if (!GetDiskFreeSpaceExW(FileApiPath(folder.empty() ? std::string(".\\") : folder).c_str(),

@@ -121,7 +121,21 @@ struct Created final : NewFile {
     std::string path;
 };
 
+// Every write through it is a change of its own, as each Append is.
+struct Appending final : NewFile {
+    Appending(MemoryFileSystem& fs, std::string path) : fs(fs), path(std::move(path)) {}
+    FileResult Write(std::string_view data) override { return fs.Append(path, data); }
+    FileResult Finish() override { return {}; }
+    MemoryFileSystem& fs;
+    std::string path;
+};
+
 }  // namespace
+
+NewFileResult MemoryFileSystem::OpenToAppend(const std::string& path) {
+    if (!ParentExists(path)) return {nullptr, {FileError::PathNotFound, {}}};
+    return {std::make_unique<Appending>(*this, path), {}};
+}
 
 OpenResult MemoryFileSystem::OpenExisting(const std::string& path) {
     log.push_back("open " + path);

@@ -65,6 +65,7 @@ public:
     std::optional<std::string> ReadPart(const std::string& path, std::uint64_t offset,
                                         std::size_t length) override;
     FileResult Append(const std::string& path, std::string_view bytes) override;
+    NewFileResult OpenToAppend(const std::string& path) override;
     std::optional<std::uint64_t> FreeSpace(const std::string&) override { return freeSpace; }
     std::string LocalTimeText() override { return "2026-12-11 14-03-27"; }
 

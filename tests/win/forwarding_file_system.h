@@ -57,6 +57,9 @@ public:
     FileResult Append(const std::string& path, std::string_view bytes) override {
         return real_.Append(path, bytes);
     }
+    NewFileResult OpenToAppend(const std::string& path) override {
+        return real_.OpenToAppend(path);
+    }
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
         return real_.FreeSpace(folder);
     }
