@@ -217,6 +217,7 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
         result.systemText = text;
         return result;
     };
+    std::optional<FileStamp> sourceStamp;
     // A folder this run made holds nothing but what it put there.
     const bool fresh = madeFolders_.count(folder) && !placed_.count(destination);
     const std::optional<FileStamp> existing =
@@ -239,6 +240,7 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
                                                           : PlaceOutcome::SourceMissing);
         }
         result.size = source->size;
+        sourceStamp = source;
     }
     if (!knownFolders_.count(folder)) {
         if (!files_.IsFolder(folder)) {
@@ -259,7 +261,7 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
     // a backup name that could not be removed again while the file is held.
     if (existing && files_.InUse(destination)) return fail(PlaceOutcome::InUse);
 
-    RemoveStaleTemporaries(folder);
+    if (!madeFolders_.count(folder)) RemoveStaleTemporaries(folder);
     // The new bytes go into a file of our own beside the destination first: whatever stops
     // the copy, the destination is untouched.
     std::string temporary;
@@ -284,7 +286,10 @@ PlacementResult Run::Place(const Placement& placement, std::vector<Done>& done) 
         if (written.error != FileError::AlreadyExists) dropTemporary();  // may be partial
         return fail(OutcomeOf(written), written.systemText);
     }
-    const std::optional<FileStamp> stamp = files_.StampOf(temporary);
+    // A copy keeps its source's size and last write time, so the source's stamp is the
+    // copy's; written content is looked at.
+    const std::optional<FileStamp> stamp =
+        placement.content ? files_.StampOf(temporary) : sourceStamp;
 
     JournalLine line;
     line.relative = placement.relative;
