@@ -73,6 +73,23 @@ void Summary(const char* format, ...) {
 
 void MakeFolders(const std::wstring& path) { testing::MakeFolders(Narrow(path)); }
 
+bool MakeFolderOf(const std::wstring& file, std::unordered_set<std::wstring>& made) {
+    const std::wstring folder = file.substr(0, file.find_last_of(L'\\'));
+    if (made.contains(folder)) return true;
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_PATH_NOT_FOUND) {
+            if (!MakeFolderOf(folder, made) || !CreateDirectoryW(folder.c_str(), nullptr)) {
+                return false;
+            }
+        } else if (error != ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+    }
+    made.insert(folder);
+    return true;
+}
+
 bool WriteFilledFile(const std::wstring& path, std::uint64_t size, std::uint32_t seed) {
     UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/handles.h"
@@ -56,6 +57,9 @@ private:
 
 // Creates `path` and every missing folder above it (testing::MakeFolders, on a UTF-16 path).
 void MakeFolders(const std::wstring& path);
+// Makes the folder that holds `file`, and those above it, once per run (`made` remembers
+// them): what a plain copier or extractor does.
+bool MakeFolderOf(const std::wstring& file, std::unordered_set<std::wstring>& made);
 // Writes `size` bytes of pseudo-random content (never all zeros, never sparse), flushed to
 // the disk.
 bool WriteFilledFile(const std::wstring& path, std::uint64_t size, std::uint32_t seed);

@@ -63,24 +63,6 @@ std::vector<MapFile> MapFiles() {
     return files;
 }
 
-// Makes the folder that holds `file`, and those above it, once per run.
-bool MakeFolderOf(const std::wstring& file, std::unordered_set<std::wstring>& made) {
-    const std::wstring folder = file.substr(0, file.find_last_of(L'\\'));
-    if (made.contains(folder))
-        return true;
-    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_PATH_NOT_FOUND) {
-            if (!MakeFolderOf(folder, made) || !CreateDirectoryW(folder.c_str(), nullptr))
-                return false;
-        } else if (error != ERROR_ALREADY_EXISTS) {
-            return false;
-        }
-    }
-    made.insert(folder);
-    return true;
-}
-
 // The map's header and entity text, then pseudo-random lumps up to `size` bytes.
 std::string MapBytes(std::uint64_t size) {
     std::string map = varnholt::testing::BuildMap(kEntities, 0);

@@ -99,25 +99,6 @@ std::string DeflateRaw(const std::string& data) {
     return out;
 }
 
-// Makes the folder that holds `file`, and those above it, once per run: what a plain
-// extractor does.
-bool MakeFolderOf(const std::wstring& file, std::unordered_set<std::wstring>& made) {
-    const std::wstring folder = file.substr(0, file.find_last_of(L'\\'));
-    if (made.contains(folder))
-        return true;
-    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_PATH_NOT_FOUND) {
-            if (!MakeFolderOf(folder, made) || !CreateDirectoryW(folder.c_str(), nullptr))
-                return false;
-        } else if (error != ERROR_ALREADY_EXISTS) {
-            return false;
-        }
-    }
-    made.insert(folder);
-    return true;
-}
-
 class Bench {
 public:
     Bench() : scratch_("varnholt-bench") {}
