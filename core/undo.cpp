@@ -22,7 +22,9 @@ bool MakeFoldersFor(const std::string& root, UndoKeep& keep, const std::string& 
          slash = relative.find('\\', slash + 1)) {
         const std::string folder = root + relative.substr(0, slash + 1);
         if (keep.made.count(folder)) continue;
-        if (!files.IsFolder(folder) && !files.CreateFolder(folder).ok()) return false;
+        // Made straight away: a folder already there only answers so.
+        const FileResult made = files.CreateFolder(folder);
+        if (!made.ok() && made.error != FileError::AlreadyExists) return false;
         keep.made.insert(folder);
     }
     return true;
@@ -155,7 +157,9 @@ UndoReport UndoInstall(const std::string& root, const PendingUndo& install, File
     UndoReport report;
     report.folder = install.folder;
     const std::string journal = root + install.folder + kJournalName;
-    UndoKeep keep{install.folder + kUndoneFolder, {}};
+    // The install's backup folder is there: the journal was just read from it.
+    UndoKeep keep{install.folder + kUndoneFolder,
+                  {root + kBackupFolder, root + install.folder}};
     std::string marks;
     bool backupsLeft = false;
     for (std::size_t i = install.journal.actions.size(); i-- > 0;) {
