@@ -5,6 +5,8 @@
 #include <iterator>
 #include <unordered_map>
 
+#include "core/utf8.h"
+
 namespace varnholt {
 namespace {
 
@@ -29,58 +31,6 @@ constexpr LooseKind kLooseKinds[] = {
 };
 
 // ---- UTF-8 ----------------------------------------------------------------------------------
-
-struct Decoded {
-    char32_t codePoint = 0;
-    std::size_t length = 1;  // bytes taken; 1 for a byte that begins no valid character
-    bool valid = false;
-};
-
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// Strict decoding: overlong forms, surrogates and code points past U+10FFFF are invalid,
-// since Windows could not turn them into a UTF-16 name that means the same file.
-Decoded DecodeAt(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80)
-        return {lead, 1, true};
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    char32_t value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        if (lead == 0xE0)
-            low = 0xA0;
-        if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return {};
-    }
-    if (text.size() - at < length)
-        return {};
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(text[at + i]);
-        // Only the second byte has a narrower range; the rest are plain continuations.
-        if (i == 1 ? (byte < low || byte > high) : !IsContinuation(byte))
-            return {};
-        value = (value << 6) | (byte & 0x3F);
-    }
-    return {value, length, true};
-}
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -231,7 +181,7 @@ std::optional<BadName> CheckComponent(std::string_view component) {
         return BadName::Empty;
     std::size_t utf16Units = 0;
     for (std::size_t at = 0; at < component.size();) {
-        const Decoded d = DecodeAt(component, at);
+        const Utf8Char d = DecodeUtf8At(component, at);
         if (!d.valid)
             return BadName::BadEncoding;
         utf16Units += d.codePoint >= 0x10000 ? 2 : 1;
@@ -406,7 +356,7 @@ std::string FoldCase(std::string_view utf8) {
     std::string folded;
     folded.reserve(utf8.size());
     for (std::size_t at = 0; at < utf8.size();) {
-        const Decoded d = DecodeAt(utf8, at);
+        const Utf8Char d = DecodeUtf8At(utf8, at);
         if (d.valid) {
             AppendUtf8(folded, FoldLetter(d.codePoint));
         } else {

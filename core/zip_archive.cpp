@@ -9,6 +9,7 @@
 #include <span>
 
 #include "core/little_endian.h"
+#include "core/utf8.h"
 
 namespace varnholt {
 namespace {
@@ -54,42 +55,6 @@ std::uint32_t Crc32Of(std::string_view text) {
         crc32(crc32(0, nullptr, 0), Bytes(text), static_cast<uInt>(text.size())));
 }
 
-bool IsUtf8(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const unsigned char lead = Bytes(text)[at];
-        if (lead < 0x80) {
-            ++at;
-            continue;
-        }
-        // The sequence's length, the least code point it may hold (shorter forms are
-        // overlong) and the lead byte's share of the code point.
-        std::size_t length = 4;
-        std::uint32_t least = 0x10000;
-        std::uint32_t code = lead & 0x07u;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            least = 0x80;
-            code = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            least = 0x800;
-            code = lead & 0x0Fu;
-        } else if ((lead & 0xF8) != 0xF0) {
-            return false;
-        }
-        if (text.size() - at < length) return false;
-        for (std::size_t i = 1; i < length; ++i) {
-            const unsigned char next = Bytes(text)[at + i];
-            if ((next & 0xC0) != 0x80) return false;
-            code = code << 6 | (next & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        at += length;
-    }
-    return true;
-}
-
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -115,7 +80,7 @@ std::optional<std::string> UnicodePathOf(std::string_view rawName, std::string_v
     if (!field || field->size() <= 5 || Bytes(*field)[0] != 1) return std::nullopt;
     if (ReadU32(*field, 1) != Crc32Of(rawName)) return std::nullopt;
     const std::string_view name = field->substr(5);
-    if (!IsUtf8(name)) return std::nullopt;
+    if (!IsValidUtf8(name)) return std::nullopt;
     return std::string(name);
 }
 
@@ -357,7 +322,7 @@ ZipProblem ReadEntry(DirectoryReader& reader, std::uint64_t directoryAt, ZipEntr
     }
 
     // Some tools set the UTF-8 flag on names in the system code page; those fall back to it.
-    if ((entry.flags & kFlagUtf8) != 0 && IsUtf8(entry.rawName)) {
+    if ((entry.flags & kFlagUtf8) != 0 && IsValidUtf8(entry.rawName)) {
         entry.utf8Name = entry.rawName;
     } else {
         entry.utf8Name = UnicodePathOf(entry.rawName, extra);
