@@ -3,9 +3,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "core/companions.h"
 #include "core/install.h"
 #include "core/install_report.h"
-#include "core/companions.h"
 #include "core/path_rules.h"
 #include "core/plan_executor.h"
 #include "core/undo.h"
@@ -14,6 +14,7 @@
 #include "ui/file_dialog.h"
 #include "ui/dpi.h"
 #include "ui/services.h"
+#include "ui/window_class.h"
 
 namespace varnholt {
 namespace {
@@ -90,16 +91,7 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExW(instance, kWindowClass, &windowClass)) {
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kWindowClass;
-        if (!RegisterClassExW(&windowClass)) return false;
-    }
+    if (!RegisterPlainWindowClass(instance, kWindowClass, WindowProc)) return false;
     // Created hidden; WM_CREATE makes the controls and prepares them before anything shows.
     CreateWindowExW(0, kWindowClass, kCaption, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     kWindowWidth, kWindowHeight, nullptr, nullptr, instance, this);

@@ -7,6 +7,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "ui/dpi.h"
+#include "ui/window_class.h"
 
 namespace varnholt {
 namespace {
@@ -63,16 +64,7 @@ class ProgressBox {
 public:
     ProgressBox(HWND owner, Shared& shared) {
         const HINSTANCE instance = GetModuleHandleW(nullptr);
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        if (!GetClassInfoExW(instance, kProgressClass, &windowClass)) {
-            windowClass.lpfnWndProc = ProgressProc;
-            windowClass.hInstance = instance;
-            windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            windowClass.lpszClassName = kProgressClass;
-            RegisterClassExW(&windowClass);
-        }
+        RegisterPlainWindowClass(instance, kProgressClass, ProgressProc);
         const UINT dpi = DpiOfWindow(owner);
         RECT area{};
         GetWindowRect(owner, &area);
